@@ -1,0 +1,47 @@
+#include "energy.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+static const double METRES_PER_KM = 1000.0; /* also watts per kilowatt */
+static const double SECONDS_PER_HOUR = 3600.0;
+/* 1/2 x air density 1.3 kg/m3 x drag coefficient 0.3 x frontal area 2 m2 */
+static const double DRAG_FACTOR = 0.39;
+
+double EnergyForSpeed(double s)
+{
+    double v;
+    double e;
+
+    if (0 > s)
+        return 0.0;
+    /* Each step is stored so that it is rounded to double here, whatever
+       precision the FPU keeps in between. */
+    v = s * METRES_PER_KM / SECONDS_PER_HOUR;
+    e = v * v * DRAG_FACTOR * v / METRES_PER_KM;
+    return e;
+}
+
+char *FormatEnergy(const char *speed, char *out, size_t size)
+{
+    /* strtod is atof with an end pointer; under MinGW both it and snprintf
+       are the toolchain's own (__USE_MINGW_ANSI_STDIO), not the system
+       msvcrt's, so every Windows gives the bytes the tests see. */
+    char *end;
+    double s = strtod(speed, &end);
+    double e;
+
+    /* Text that does not begin with a number is 0. MinGW's strtod gives
+       -0 for a lone sign such as "- 5"; atof's rule and glibc give +0. */
+    if (end == speed)
+        s = 0.0;
+    e = EnergyForSpeed(s);
+
+    /* glibc prints a NaN's sign bit, MinGW does not; drop it for one text. */
+    if (isnan(e))
+        e = fabs(e);
+    if (size > 0)
+        snprintf(out, size, "%f", e);
+    return out;
+}

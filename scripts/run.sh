@@ -1,0 +1,23 @@
+#!/bin/sh
+# Builds both exes and starts Velorn under wine64. Without a display, runs
+# it headless: types a speed, presses OK, saves a picture and quits.
+# Usage: scripts/run.sh [speed]
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+for preset in win32 win64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
+done
+echo "Windows executables: build/win32/Velorn.exe (32-bit), build/win64/Velorn.exe (64-bit)"
+
+if [ -n "${DISPLAY:-}" ]; then
+    status=0
+    cmake/wine-run.sh build/win64/Velorn.exe || status=$?
+    echo "Velorn ended with exit status $status"
+else
+    shot="$PWD/build/velorn.png"
+    cmake/wine-run.sh build/win64/velorn_demo.exe "${1:-100}" 'Z:'"$PWD/build/velorn.bmp" | tr -d '\r'
+    convert build/velorn.bmp "$shot"
+    echo "Screenshot: $shot"
+fi

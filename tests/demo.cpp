@@ -1,0 +1,30 @@
+// Shows Velorn at work where nobody can watch: types a speed, presses OK,
+// saves a picture of the dialog and quits through the confirmation box.
+// Usage: velorn_demo.exe [speed] [picture.bmp]
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "driver.h"
+#include "resource.h"
+
+int wmain(int argc, wchar_t **argv)
+{
+    try {
+        std::wstring speed = argc > 1 ? argv[1] : L"100";
+        Velorn app;
+        std::wstring result = app.Calculate(speed);
+        Sleep(300); // let the result field repaint before the picture
+        if (argc > 2 && !SaveBmp(Capture(app.Dialog(), false), argv[2]))
+            fwprintf(stderr, L"cannot write %ls\n", argv[2]);
+        wprintf(L"%ls km/h -> %ls kWh\n", speed.c_str(), result.c_str());
+        app.Click(IDCANCEL);
+        Velorn::Answer(app.WaitBox(L"Potvrzen\u00ed ukon\u010den\u00ed"), IDYES);
+        DWORD status = app.WaitExit();
+        wprintf(L"exit status %lu\n", status);
+        return status == 2 ? 0 : 1;
+    } catch (const std::exception &e) {
+        fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}
