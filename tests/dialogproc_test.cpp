@@ -1,0 +1,154 @@
+// DialogProc in this process, on a dialog made from the real template, with
+// memory, message boxes and object deletion under the test's control.
+#include "hooks.h"
+// Here the hooks call the real functions.
+#undef GlobalAlloc
+#undef GlobalFree
+#undef MessageBoxA
+#undef DeleteObject
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "resource.h"
+
+extern "C" {
+extern HINSTANCE g_hInst;
+extern HBRUSH g_hbPozadi;
+INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+}
+
+namespace
+{
+
+struct Box {
+    HWND owner;
+    std::string text, caption;
+    UINT type;
+};
+
+int g_failAlloc = -1; // index of the GlobalAlloc call that fails
+int g_allocs, g_live;
+std::vector<Box> g_boxes;
+std::function<int(const Box &)> g_answer;
+std::vector<HGDIOBJ> g_deleted;
+
+} // namespace
+
+extern "C" HGLOBAL WINAPI TestGlobalAlloc(UINT flags, SIZE_T bytes)
+{
+    if (g_allocs++ == g_failAlloc)
+        return nullptr;
+    HGLOBAL mem = GlobalAlloc(flags, bytes);
+    g_live += mem != nullptr;
+    return mem;
+}
+
+extern "C" HGLOBAL WINAPI TestGlobalFree(HGLOBAL mem)
+{
+    --g_live;
+    return GlobalFree(mem);
+}
+
+extern "C" int WINAPI TestMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    g_boxes.push_back({owner, text, caption, type});
+    return g_answer(g_boxes.back());
+}
+
+extern "C" BOOL WINAPI TestDeleteObject(HGDIOBJ obj)
+{
+    g_deleted.push_back(obj);
+    return DeleteObject(obj);
+}
+
+namespace
+{
+
+class DialogProcTest : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        g_hInst = GetModuleHandleW(nullptr);
+        g_failAlloc = -1;
+        g_allocs = g_live = 0;
+        g_boxes.clear();
+        g_deleted.clear();
+        g_answer = [](const Box &) { return IDNO; };
+        dlg = CreateDialogParamA(g_hInst, MAKEINTRESOURCEA(IDD_HLAVNI), nullptr, DialogProc, 0);
+        ASSERT_TRUE(dlg);
+        ShowWindow(dlg, SW_SHOW);
+    }
+    void TearDown() override { DestroyWindow(dlg); }
+
+    void Command(int id) { SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    std::string Text(int id)
+    {
+        char text[256] = {};
+        GetDlgItemTextA(dlg, id, text, sizeof text);
+        return text;
+    }
+
+    HWND dlg = nullptr;
+};
+
+TEST_F(DialogProcTest, OkUsesTwoZeroedBuffersAndFreesThem)
+{
+    SetDlgItemTextA(dlg, IDC_RYCHLOST, "144");
+    Command(IDOK);
+    EXPECT_EQ(Text(IDC_ENERGIE), "24.960000");
+    EXPECT_EQ(g_allocs, 2);
+    EXPECT_EQ(g_live, 0);
+}
+
+TEST_F(DialogProcTest, WithoutMemoryTheResultStays)
+{
+    SetDlgItemTextA(dlg, IDC_RYCHLOST, "100");
+    Command(IDOK);
+    SetDlgItemTextA(dlg, IDC_RYCHLOST, "36");
+    for (int fail : {0, 1}) {
+        g_allocs = 0;
+        g_failAlloc = fail;
+        Command(IDOK);
+        EXPECT_EQ(Text(IDC_ENERGIE), "8.359053") << "failed allocation " << fail;
+        EXPECT_EQ(g_live, 0) << "failed allocation " << fail;
+    }
+}
+
+TEST_F(DialogProcTest, QuitAsksWithoutOwnerAndEndsOnlyWhenNotNo)
+{
+    Command(IDCANCEL);
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].owner, nullptr);
+    EXPECT_EQ(g_boxes[0].type, (UINT)(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    EXPECT_TRUE(g_deleted.empty());
+
+    // A box that failed (0) is not No either: the quit goes ahead.
+    g_answer = [](const Box &) { return 0; };
+    Command(IDCANCEL);
+    EXPECT_FALSE(IsWindowVisible(dlg));
+}
+
+TEST_F(DialogProcTest, TwoConfirmationsDeleteTheBrushOnce)
+{
+    HBRUSH brush = g_hbPozadi;
+    // The second Storno arrives while the first box is open; both say Yes.
+    g_answer = [this](const Box &) {
+        if (g_boxes.size() == 1)
+            Command(IDCANCEL);
+        return IDYES;
+    };
+    Command(IDCANCEL);
+    EXPECT_EQ(g_boxes.size(), 2u);
+    EXPECT_EQ(std::count(g_deleted.begin(), g_deleted.end(), (HGDIOBJ)brush), brush ? 1 : 0);
+    EXPECT_EQ(g_hbPozadi, nullptr);
+    EXPECT_FALSE(IsWindowVisible(dlg));
+}
+
+} // namespace
