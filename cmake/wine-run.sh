@@ -24,6 +24,9 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
         # two seconds for one each time they are hidden.
         '"$wine"' reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
         /usr/lib/wine/wineserver -w
+        # Wine'"'"'s own fonts (Marlett draws the caption buttons) are not
+        # found where Debian installs them; give the prefix a copy.
+        cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
         touch "$WINEPREFIX/.velorn-ready"'
 fi
 exec "$wine" "$@"

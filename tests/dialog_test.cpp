@@ -1,6 +1,8 @@
 // Launches the real Velorn.exe and drives it from outside, as a user would.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -316,6 +318,157 @@ TEST(Quit, YesInTheOlderOfTwoBoxesEndsOnceTheNewerCloses)
     EXPECT_TRUE(app.Running());
     Velorn::Answer(second, IDNO);
     EXPECT_EQ(app.WaitExit(), 2u);
+}
+
+// The background tile, 128 x 128: red and black quadrants with their seams.
+DWORD Tile(int x, int y)
+{
+    const DWORD red = 0xFF0000, black = 0;
+    x %= 128;
+    y %= 128;
+    if (y < 64)
+        return x < 63 ? red : black;
+    if (y == 64)
+        return red;
+    return x < 64 ? black : red;
+}
+
+const DWORD kCyan = 0xA0FFFF;
+
+int Channel(DWORD rgb, int shift)
+{
+    return (int)(rgb >> shift) & 0xFF;
+}
+
+// An antialiased edge pixel: each channel between the pattern's and the
+// letters', green and blue equal as in both, and red and green telling of
+// roughly the same coverage (white, an opaque text background, does not).
+bool IsBlend(DWORD p, DWORD tile)
+{
+    for (int shift : {0, 8, 16}) {
+        int v = Channel(p, shift), a = Channel(tile, shift), b = Channel(kCyan, shift);
+        if (v < std::min(a, b) || v > std::max(a, b))
+            return false;
+    }
+    double red = (Channel(p, 16) - Channel(tile, 16)) / double(0xA0 - Channel(tile, 16));
+    double green = (Channel(p, 8) - Channel(tile, 8)) / double(0xFF - Channel(tile, 8));
+    return std::abs(Channel(p, 8) - Channel(p, 0)) <= 2 && std::abs(red - green) <= 0.6;
+}
+
+struct Census {
+    int pattern = 0, cyan = 0, fringe = 0, other = 0;
+};
+
+// Pixels of a static control's client area, as far as the dialog shows
+// it: the pattern from the control's own top-left corner, or light cyan
+// letters with their antialiased edges.
+Census CountStatic(HWND control)
+{
+    Picture pic = Capture(control, true);
+    RECT visible, dialog;
+    GetClientRect(GetParent(control), &dialog);
+    MapWindowPoints(GetParent(control), control, (POINT *)&dialog, 2);
+    SetRect(&visible, 0, 0, pic.width, pic.height);
+    IntersectRect(&visible, &visible, &dialog);
+    Census c;
+    for (int y = visible.top; y < visible.bottom; ++y)
+        for (int x = visible.left; x < visible.right; ++x) {
+            DWORD p = pic.At(x, y);
+            bool blend = IsBlend(p, 0xFF0000) || IsBlend(p, 0);
+            (p == Tile(x, y) ? c.pattern : p == kCyan ? c.cyan : blend ? c.fringe : c.other)++;
+        }
+    return c;
+}
+
+TEST(Looks, CheckerboardLightCyanTextAndAPlainSpeedField)
+{
+    Velorn app;
+    EXPECT_EQ(app.Calculate(L"100"), L"8.359053");
+    Sleep(300); // let the repaint reach the screen
+
+    // Outside the controls, the client area is the tile from its corner.
+    Picture pic = Capture(app.Dialog(), true);
+    std::vector<RECT> children;
+    for (HWND c = GetWindow(app.Dialog(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT rc;
+        GetWindowRect(c, &rc);
+        MapWindowPoints(nullptr, app.Dialog(), (POINT *)&rc, 2);
+        children.push_back(rc);
+    }
+    int checked = 0, wrong = 0;
+    for (int y = 0; y < pic.height; ++y)
+        for (int x = 0; x < pic.width; ++x) {
+            POINT pt = {x, y};
+            if (std::any_of(children.begin(), children.end(),
+                            [&](const RECT &rc) { return PtInRect(&rc, pt); }))
+                continue;
+            ++checked;
+            wrong += pic.At(x, y) != Tile(x, y);
+        }
+    EXPECT_GT(checked, pic.width * pic.height / 2);
+    EXPECT_EQ(wrong, 0) << "of " << checked << " background pixels";
+
+    for (int id : {65535, IDC_ENERGIE, 65533}) {
+        Census c = CountStatic(app.Item(id));
+        EXPECT_GT(c.cyan, 30) << id;
+        EXPECT_GT(c.pattern, c.cyan + c.fringe) << id; // no box behind the letters
+        EXPECT_LE(c.other, c.cyan / 10) << id;         // a stray edge pixel, not a box
+    }
+
+    // The group box caption: cyan letters, no grey box behind them.
+    Picture group = Capture(app.Item(65534), false);
+    int cyan = 0, face = 0;
+    for (DWORD p : group.pixels) {
+        cyan += p == kCyan;
+        face += p == (GetSysColor(COLOR_BTNFACE) & 0xFFFFFF);
+    }
+    EXPECT_GT(cyan, 50);
+    EXPECT_EQ(face, 0);
+
+    // The speed field keeps the system's white field and black text.
+    Picture edit = Capture(app.Item(IDC_RYCHLOST), true);
+    int white = 0, dark = 0, tinted = 0;
+    for (DWORD p : edit.pixels) {
+        white += p == 0xFFFFFF;
+        dark += p < 0x404040;
+        tinted += Channel(p, 0) != Channel(p, 8) || Channel(p, 8) != Channel(p, 16);
+    }
+    EXPECT_GT(white, (int)edit.pixels.size() * 3 / 4);
+    EXPECT_GT(dark, 10);
+    EXPECT_EQ(tinted, 0);
+}
+
+// The help and about boxes as the user sees them: owned by the dialog,
+// which is disabled meanwhile, and nothing in it changes.
+TEST(Boxes, HelpAndAboutAreModalAndKeepTheFields)
+{
+    Velorn app;
+    EXPECT_EQ(app.Calculate(L"144"), L"24.960000");
+    const struct {
+        int button;
+        const wchar_t *caption;
+    } boxes[] = {{IDC_NAPOVEDA, L"Návod"}, {IDC_OPROGRAMU, L"O programu Velorn"}};
+    std::vector<std::wstring> texts;
+    for (const auto &b : boxes) {
+        app.Click(b.button);
+        HWND box = app.WaitBox(b.caption);
+        ASSERT_TRUE(box) << b.button;
+        EXPECT_EQ(GetWindow(box, GW_OWNER), app.Dialog());
+        EXPECT_FALSE(IsWindowEnabled(app.Dialog()));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(box, IDOK)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, IDCANCEL)));
+        texts.push_back(WindowText(GetDlgItem(box, 0xFFFF)));
+        Velorn::Answer(box, IDOK);
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app.Dialog()); }));
+        EXPECT_EQ(app.Text(IDC_RYCHLOST), L"144");
+        EXPECT_EQ(app.Text(IDC_ENERGIE), L"24.960000");
+    }
+    EXPECT_EQ(texts[0].substr(0, 56),
+              L"\nProgram je stále ve fázi testování, proto autor nenese\n");
+    EXPECT_EQ(texts[0].substr(texts[0].size() - 29), L"\nHodnota je kilowatthodinách.");
+    EXPECT_EQ(texts[1].substr(0, 22), L"Version \nVelorn.0.1\n\n\n");
+    EXPECT_EQ(texts[1].substr(texts[1].size() - 5), L"\n2005");
+    EXPECT_TRUE(app.Running());
 }
 
 } // namespace

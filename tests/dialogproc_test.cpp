@@ -127,7 +127,7 @@ TEST_F(DialogProcTest, QuitAsksWithoutOwnerAndEndsOnlyWhenNotNo)
     EXPECT_EQ(g_boxes[0].owner, nullptr);
     EXPECT_EQ(g_boxes[0].type, (UINT)(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
     EXPECT_TRUE(IsWindowVisible(dlg));
-    EXPECT_TRUE(g_deleted.empty());
+    EXPECT_EQ(std::count(g_deleted.begin(), g_deleted.end(), (HGDIOBJ)g_hbPozadi), 0);
 
     // A box that failed (0) is not No either: the quit goes ahead.
     g_answer = [](const Box &) { return 0; };
@@ -149,6 +149,75 @@ TEST_F(DialogProcTest, TwoConfirmationsDeleteTheBrushOnce)
     EXPECT_EQ(std::count(g_deleted.begin(), g_deleted.end(), (HGDIOBJ)brush), brush ? 1 : 0);
     EXPECT_EQ(g_hbPozadi, nullptr);
     EXPECT_FALSE(IsWindowVisible(dlg));
+}
+
+TEST_F(DialogProcTest, ColoursStaticsAndHandsOutTheBrushUntilQuit)
+{
+    ASSERT_EQ(GetObjectType(g_hbPozadi), (DWORD)OBJ_BRUSH);
+    ASSERT_EQ(g_deleted.size(), 1u); // the bitmap, once the brush has it
+    EXPECT_NE(g_deleted[0], (HGDIOBJ)g_hbPozadi);
+
+    HDC dc = CreateCompatibleDC(nullptr);
+    HWND label = GetDlgItem(dlg, IDC_ENERGIE);
+    EXPECT_EQ(SendMessageA(dlg, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)label), (LRESULT)g_hbPozadi);
+    EXPECT_EQ(GetTextColor(dc), RGB(0xA0, 0xFF, 0xFF));
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    SetBkMode(dc, OPAQUE);
+    SetTextColor(dc, 0);
+    EXPECT_EQ(DialogProc(dlg, WM_CTLCOLORDLG, (WPARAM)dc, (LPARAM)dlg), (INT_PTR)g_hbPozadi);
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    EXPECT_EQ(GetTextColor(dc), 0u);
+
+    g_answer = [](const Box &) { return IDYES; };
+    Command(IDCANCEL);
+    EXPECT_EQ(DialogProc(dlg, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)label), 0);
+    EXPECT_EQ(DialogProc(dlg, WM_CTLCOLORDLG, (WPARAM)dc, (LPARAM)dlg), 0);
+    DeleteDC(dc);
+}
+
+TEST_F(DialogProcTest, HelpAndAboutAreOwnedInformationBoxes)
+{
+    SetDlgItemTextA(dlg, IDC_RYCHLOST, "90");
+    Command(IDOK);
+    g_answer = [](const Box &) { return IDOK; };
+    Command(IDC_NAPOVEDA);
+    Command(IDC_OPROGRAMU);
+    ASSERT_EQ(g_boxes.size(), 2u);
+    for (const Box &box : g_boxes) {
+        EXPECT_EQ(box.owner, dlg);
+        EXPECT_EQ(box.type, (UINT)(MB_OK | MB_ICONINFORMATION));
+    }
+    // Windows-1250 bytes, written out here independently of the source.
+    EXPECT_EQ(g_boxes[0].caption, "N\xE1vod");
+    EXPECT_EQ(g_boxes[0].text,
+              "\nProgram je st\xE1le ve f\xE1zi testov\xE1n\xED, proto autor nenese\n"
+              " \x9E\xE1"
+              "dnou odpov\xEC"
+              "dnost za p\xF8\xEDpadn\xE9 chyby zp\xF9soben\xE9 "
+              "programem.\n"
+              "Program na ur\xE8"
+              "en\xED energie nutn\xE9 k vyrovn\xE1n\xED odporu vzduchu \n"
+              "osobn\xED"
+              "ch automobil\xF9,se sou\xE8initelem odporu 0.3 a \xE8"
+              "eln\xEDm "
+              "pr\xF9\xF8"
+              "ezem 2metry\n"
+              "\xE8tvere\xE8n\xED.\n"
+              "Do horn\xEDho edita\xE8n\xEDho pole zad\xE1me rychlost vozu v kilometrech\n"
+              "a zm\xE1\xE8kneme tla\xE8\xEDtko OK.\n"
+              "V poli Energie nutn\xE1 k vyrovn\xE1n\xED odporu vzduchu p\xF8"
+              "e\xE8teme "
+              "v\xFDsledek. \n"
+              "Hodnota je kilowatthodin\xE1"
+              "ch.");
+    EXPECT_EQ(g_boxes[1].caption, "O programu Velorn");
+    const std::string &about = g_boxes[1].text;
+    EXPECT_EQ(about.rfind("Version \nVelorn.0.1\n\n\n", 0), 0u) << about;
+    EXPECT_EQ(std::count(about.begin(), about.end(), '\n'), 6) << about;
+    EXPECT_EQ(about.substr(about.size() - 5), "\n2005");
+    EXPECT_EQ(about.find("\n\n\n\n"), std::string::npos);
+    EXPECT_EQ(Text(IDC_RYCHLOST), "90");
+    EXPECT_EQ(Text(IDC_ENERGIE), "6.093750");
 }
 
 } // namespace

@@ -1,9 +1,16 @@
 #!/usr/bin/python3
 """Checks what a built Velorn.exe is, without running it: machine, GUI
-subsystem, resources, and that it needs only Windows' own DLLs."""
+subsystem, that it needs only Windows' own DLLs, and its resources, down to
+every pixel of the background bitmap."""
+import os
+import struct
+import subprocess
 import sys
+import tempfile
 
 import pefile
+
+RES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
 
 # DLLs every Windows has; anything else would have to ship beside the exe.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
@@ -13,35 +20,83 @@ SYSTEM_CONVERSIONS = {b"atof", b"strtod", b"_strtod_l", b"sprintf", b"snprintf",
                       b"vsnprintf", b"_vsnprintf", b"_ecvt", b"_fcvt", b"_gcvt"}
 MACHINES = {"i686": pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"],
             "x86_64": pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]}
-RESOURCES = {(pefile.RESOURCE_TYPE["RT_DIALOG"], 101)}
+RT = pefile.RESOURCE_TYPE
+PALETTE = bytes.fromhex("00000000 00008000 00800000 00808000 80000000 80008000 80800000"
+                        "c0c0c000 80808000 0000ff00 00ff0000 00ffff00 ff000000 ff00ff00"
+                        "ffff0000 ffffff00")
+RED, BLACK = 9, 0
 
 
-def problems(path, arch):
+def resources(pe):
+    """{(type, id): bytes} of every resource in the exe."""
+    found = {}
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for entry in kind.directory.entries:
+            for lang in entry.directory.entries:
+                data = lang.data.struct
+                found[kind.id, entry.id] = pe.get_data(data.OffsetToData, data.Size)
+    return found
+
+
+def check_exe(path, arch):
     pe = pefile.PE(path)
-    if pe.FILE_HEADER.Machine != MACHINES[arch]:
-        yield f"machine {pe.FILE_HEADER.Machine:#x}, want {arch}"
-    if pe.OPTIONAL_HEADER.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
-        yield f"subsystem {pe.OPTIONAL_HEADER.Subsystem}, want GUI"
+    yield "machine", pe.FILE_HEADER.Machine == MACHINES[arch]
+    yield "GUI subsystem", (pe.OPTIONAL_HEADER.Subsystem ==
+                            pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"])
     for entry in pe.DIRECTORY_ENTRY_IMPORT:
         dll = entry.dll.decode().lower()
-        if dll not in SYSTEM_DLLS:
-            yield f"imports {dll}"
+        yield f"{dll} is a system DLL", dll in SYSTEM_DLLS
         for imp in entry.imports:
-            if imp.name in SYSTEM_CONVERSIONS:
-                yield f"imports {imp.name.decode()} from {dll}"
-    found = {(t.id, e.id) for t in pe.DIRECTORY_ENTRY_RESOURCE.entries
-             for e in t.directory.entries}
-    for kind, ident in sorted(RESOURCES - found):
-        yield f"no resource {ident} of type {kind}"
+            yield f"{imp.name} from {dll} is ours", imp.name not in SYSTEM_CONVERSIONS
+    res = resources(pe)
+    yield "dialog 101", (RT["RT_DIALOG"], 101) in res
+    with open(os.path.join(RES, "pozadi.bmp"), "rb") as f:
+        yield "bitmap 103 is pozadi.bmp", res.get((RT["RT_BITMAP"], 103)) == f.read()[14:]
+    with open(os.path.join(RES, "ikona.ico"), "rb") as f:
+        ico = f.read()
+    group = res.get((RT["RT_GROUP_ICON"], 104), b"")
+    # One 32 x 32, 16-colour, 4-bit image, stored as icon resource 1.
+    yield "icon group 104", group == struct.pack("<HHHBBBBHHIH", 0, 1, 1, 32, 32, 16, 0, 1, 4,
+                                                 len(ico) - 22, 1)
+    yield "icon 1 is ikona.ico", res.get((RT["RT_ICON"], 1)) == ico[22:]
+
+
+def quadrant(x, y):
+    if y < 64:
+        return RED if x < 63 else BLACK
+    return RED if y == 64 or x >= 64 else BLACK
+
+
+def check_pictures():
+    with tempfile.TemporaryDirectory() as out:
+        subprocess.run([sys.executable, os.path.join(RES, "images.py"), out], check=True)
+        for name in ("pozadi.bmp", "ikona.ico"):
+            with open(os.path.join(out, name), "rb") as a, open(os.path.join(RES, name), "rb") as b:
+                yield f"images.py rebuilds {name}", a.read() == b.read()
+    with open(os.path.join(RES, "pozadi.bmp"), "rb") as f:
+        bmp = f.read()
+    header = struct.unpack_from("<IiiHHIIiiII", bmp, 14)
+    yield "bitmap header", (bmp[:2] == b"BM" and
+                            header == (40, 128, 128, 1, 4, 0, 128 * 64, 3780, 3780, 0, 0))
+    yield "bitmap palette", bmp[54:118] == PALETTE
+    bits = bmp[118:]
+    wrong = 0
+    for y in range(128):
+        row = bits[(127 - y) * 64:(128 - y) * 64]  # bottom-up
+        for x in range(128):
+            wrong += (row[x // 2] >> (4 * (1 - x % 2)) & 15) != quadrant(x, y)
+    yield "every bitmap pixel in its quadrant", wrong == 0
 
 
 def main():
-    path, arch = sys.argv[1], sys.argv[2]
-    found = list(problems(path, arch))
-    for problem in found:
-        print(f"{path}: {problem}")
-    print(f"{len(RESOURCES) + 3 - len(found)} passed, {len(found)} failed")
-    return 1 if found else 0
+    results = list(check_exe(sys.argv[1], sys.argv[2]))
+    if len(sys.argv) > 3 and sys.argv[3] == "--pictures":
+        results += list(check_pictures())
+    failed = [name for name, ok in results if not ok]
+    for name in failed:
+        print(f"{sys.argv[1]}: FAILED {name}")
+    print(f"{len(results) - len(failed)} passed, {len(failed)} failed")
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":

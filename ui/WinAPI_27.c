@@ -1,6 +1,10 @@
 /*
  * Velorn: the main dialog. WinMain runs it modally; DialogProc reacts to
  * the calculation, quit, help and about commands and paints the background.
+ *
+ * This file is UTF-8; it is compiled with -fexec-charset=CP1250, so the
+ * Czech string literals below become the Windows-1250 bytes that the ANSI
+ * message box calls expect.
  */
 #include <windows.h>
 #include <commctrl.h>
@@ -19,11 +23,30 @@ HBRUSH g_hbPozadi;
 
 INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-/* Texts of the message boxes, Windows-1250 bytes for the ANSI calls */
-static const char QUIT_TEXT[] = "Opravdu si p\xF8"
-                                "ejete ukon\xE8it tento program?";
-static const char QUIT_CAPTION[] = "Potvrzen\xED ukon\xE8"
-                                   "en\xED";
+static const char QUIT_TEXT[] = "Opravdu si přejete ukončit tento program?";
+static const char QUIT_CAPTION[] = "Potvrzení ukončení";
+
+static const char HELP_CAPTION[] = "Návod";
+static const char HELP_TEXT[] =
+    "\n"
+    "Program je stále ve fázi testování, proto autor nenese\n"
+    " žádnou odpovědnost za případné chyby způsobené programem.\n"
+    "Program na určení energie nutné k vyrovnání odporu vzduchu \n"
+    "osobních automobilů,se součinitelem odporu 0.3 a čelním průřezem 2metry\n"
+    "čtvereční.\n"
+    "Do horního editačního pole zadáme rychlost vozu v kilometrech\n"
+    "a zmáčkneme tlačítko OK.\n"
+    "V poli Energie nutná k vyrovnání odporu vzduchu přečteme výsledek. \n"
+    "Hodnota je kilowatthodinách.";
+
+static const char ABOUT_CAPTION[] = "O programu Velorn";
+static const char ABOUT_TEXT[] = "Version \n"
+                                 "Velorn.0.1\n"
+                                 "\n"
+                                 "\n"
+                                 "Děkuji všem, kteří pomohli program vyzkoušet a vylepšit.\n"
+                                 "Napsáno v jazyce C pro Win32, přeloženo GCC (MinGW-w64).\n"
+                                 "2005";
 
 static void Calculate(HWND hDlg)
 {
@@ -61,8 +84,23 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
     switch (uMsg) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        HBITMAP hbmPozadi = LoadBitmapA(g_hInst, MAKEINTRESOURCEA(IDB_POZADI));
+
+        g_hbPozadi = CreatePatternBrush(hbmPozadi);
+        /* The brush holds its own copy of the pattern. */
+        DeleteObject(hbmPozadi);
         return FALSE;
+    }
+
+    case WM_CTLCOLORDLG:
+        SetBkMode((HDC)wParam, TRANSPARENT);
+        return (INT_PTR)g_hbPozadi;
+
+    case WM_CTLCOLORSTATIC:
+        SetTextColor((HDC)wParam, TEXT_COLOUR);
+        SetBkMode((HDC)wParam, TRANSPARENT);
+        return (INT_PTR)g_hbPozadi;
 
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -71,6 +109,12 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
             break;
         case IDCANCEL:
             ConfirmQuit(hDlg);
+            break;
+        case IDC_NAPOVEDA:
+            MessageBoxA(hDlg, HELP_TEXT, HELP_CAPTION, MB_OK | MB_ICONINFORMATION);
+            break;
+        case IDC_OPROGRAMU:
+            MessageBoxA(hDlg, ABOUT_TEXT, ABOUT_CAPTION, MB_OK | MB_ICONINFORMATION);
             break;
         }
         return 0;
