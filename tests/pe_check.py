@@ -25,6 +25,18 @@ PALETTE = bytes.fromhex("00000000 00008000 00800000 00808000 80000000 80008000 8
                         "c0c0c000 80808000 0000ff00 00ff0000 00ffff00 ff000000 ff00ff00"
                         "ffff0000 ffffff00")
 RED, BLACK = 9, 0
+VERSION_STRINGS = {
+    "CompanyName": "Velorn",
+    "FileDescription": "Velorn – odhad energie na překonání odporu vzduchu",
+    "FileVersion": "1.0.0.0",
+    "InternalName": "Velorn",
+    "LegalCopyright": "Copyright © 2005 autoři programu Velorn",
+    "OriginalFilename": "Velorn.exe",
+    "ProductName": "Velorn",
+    "ProductVersion": "1.0.0",
+}
+DLL = pefile.DLL_CHARACTERISTICS
+SCN = pefile.SECTION_CHARACTERISTICS
 
 
 def resources(pe):
@@ -48,6 +60,19 @@ def check_exe(path, arch):
         yield f"{dll} is a system DLL", dll in SYSTEM_DLLS
         for imp in entry.imports:
             yield f"{imp.name} from {dll} is ours", imp.name not in SYSTEM_CONVERSIONS
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    yield "ASLR", flags & DLL["IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE"]
+    yield "DEP", flags & DLL["IMAGE_DLLCHARACTERISTICS_NX_COMPAT"]
+    if arch == "x86_64":
+        yield "high-entropy ASLR", flags & DLL["IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA"]
+    yield "relocation table", (not pe.FILE_HEADER.Characteristics & 1 and
+                               pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0)
+    wx = SCN["IMAGE_SCN_MEM_WRITE"] | SCN["IMAGE_SCN_MEM_EXECUTE"]
+    for section in pe.sections:
+        name = section.Name.rstrip(b"\0").decode()
+        yield f"section {name} not writable and executable", section.Characteristics & wx != wx
+    yield "no link time stamp", pe.FILE_HEADER.TimeDateStamp == 0
+    yield from check_version(pe)
     res = resources(pe)
     yield "dialog 101", (RT["RT_DIALOG"], 101) in res
     with open(os.path.join(RES, "pozadi.bmp"), "rb") as f:
@@ -59,6 +84,22 @@ def check_exe(path, arch):
     yield "icon group 104", group == struct.pack("<HHHBBBBHHIH", 0, 1, 1, 32, 32, 16, 0, 1, 4,
                                                  len(ico) - 22, 1)
     yield "icon 1 is ikona.ico", res.get((RT["RT_ICON"], 1)) == ico[22:]
+
+
+def check_version(pe):
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    yield "file version 1.0.0.0", (fixed.FileVersionMS, fixed.FileVersionLS) == (0x10000, 0)
+    yield "product version 1.0.0", (fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x10000, 0)
+    yield "an application for Windows NT", (fixed.FileType, fixed.FileOS) == (1, 0x40004)
+    tables, translations = [], []
+    for info in pe.FileInfo[0]:
+        for table in getattr(info, "StringTable", []):
+            tables.append((table.LangID, {k.decode(): v.decode() for k, v in table.entries.items()}))
+        for var in getattr(info, "Var", []):
+            translations.append(var.entry)
+    yield "one Czech Windows-1250 string table", [t[0] for t in tables] == [b"040504E2"]
+    yield "version strings", tables and tables[0][1] == VERSION_STRINGS
+    yield "translation", translations == [{b"Translation": "0x0405 0x04e2"}]
 
 
 def quadrant(x, y):

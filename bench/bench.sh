@@ -1,0 +1,15 @@
+#!/bin/sh
+# Prints Velorn's figures: exe sizes, then start-up time against a bare
+# dialog and private memory, medians of N launches under wine64.
+# Usage: bench/bench.sh [launches]   (default 15)
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+for preset in win32 win64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
+done
+for exe in build/win32/Velorn.exe build/win64/Velorn.exe; do
+    stat -c %s "$exe" | awk -v exe="$exe" '{ printf "%-24s %6d bytes (%.1f KiB)\n", exe, $1, $1 / 1024 }'
+done
+cmake/wine-run.sh build/win64/velorn_bench.exe "${1:-15}" | tr -d '\r'
