@@ -4,11 +4,7 @@
 # Usage: bench/bench.sh [launches]   (default 15)
 set -eu
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-for preset in win32 win64; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
-done
+scripts/build.sh win32 win64
 for exe in build/win32/Velorn.exe build/win64/Velorn.exe; do
     stat -c %s "$exe" | awk -v exe="$exe" '{ printf "%-24s %6d bytes (%.1f KiB)\n", exe, $1, $1 / 1024 }'
 done

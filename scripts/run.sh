@@ -4,11 +4,7 @@
 # Usage: scripts/run.sh [speed]
 set -eu
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-for preset in win32 win64; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
-done
+scripts/build.sh win32 win64
 echo "Windows executables: build/win32/Velorn.exe (32-bit), build/win64/Velorn.exe (64-bit)"
 
 if [ -n "${DISPLAY:-}" ]; then

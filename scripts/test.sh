@@ -4,11 +4,7 @@
 # driven under wine64 inside one Xvfb.
 set -u
 cd "$(dirname "$0")/.."
-scripts/setup.sh || exit 1
-for preset in host win32 win64; do
-    { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)"; } ||
-        { echo "build of $preset failed"; exit 1; }
-done
+scripts/build.sh host win32 win64 || exit 1
 
 status=0
 ctest --preset host || status=1
