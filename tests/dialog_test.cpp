@@ -304,22 +304,6 @@ TEST(Quit, TheQuitTextIsWindows1250)
     EXPECT_EQ(app.WaitExit(), 2u);
 }
 
-TEST(Quit, YesInTheOlderOfTwoBoxesEndsOnceTheNewerCloses)
-{
-    Velorn app;
-    app.Click(IDCANCEL);
-    HWND first = app.WaitBox(kQuitCaption);
-    ASSERT_TRUE(first);
-    app.Click(IDCANCEL);
-    HWND second = app.WaitBox(kQuitCaption, first);
-    ASSERT_TRUE(second);
-    Velorn::Answer(first, IDYES);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(first); }));
-    EXPECT_TRUE(app.Running());
-    Velorn::Answer(second, IDNO);
-    EXPECT_EQ(app.WaitExit(), 2u);
-}
-
 // The background tile, 128 x 128: red and black quadrants with their seams.
 DWORD Tile(int x, int y)
 {

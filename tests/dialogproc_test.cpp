@@ -8,7 +8,9 @@
 #undef DeleteObject
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,18 +41,30 @@ std::vector<HGDIOBJ> g_deleted;
 
 } // namespace
 
+// Each block gets a guard zone after the bytes asked for; freeing checks it.
+const SIZE_T kGuard = 64;
+std::map<HGLOBAL, SIZE_T> g_sizes;
+int g_overruns;
+
 extern "C" HGLOBAL WINAPI TestGlobalAlloc(UINT flags, SIZE_T bytes)
 {
     if (g_allocs++ == g_failAlloc)
         return nullptr;
-    HGLOBAL mem = GlobalAlloc(flags, bytes);
-    g_live += mem != nullptr;
+    HGLOBAL mem = GlobalAlloc(flags, bytes + kGuard);
+    if (mem) {
+        ++g_live;
+        g_sizes[mem] = bytes;
+        memset((char *)mem + bytes, 0xAB, kGuard);
+    }
     return mem;
 }
 
 extern "C" HGLOBAL WINAPI TestGlobalFree(HGLOBAL mem)
 {
     --g_live;
+    const char *guard = (const char *)mem + g_sizes[mem];
+    g_overruns += std::count(guard, guard + kGuard, (char)0xAB) != (long)kGuard;
+    g_sizes.erase(mem);
     return GlobalFree(mem);
 }
 
@@ -76,7 +90,7 @@ class DialogProcTest : public testing::Test
     {
         g_hInst = GetModuleHandleW(nullptr);
         g_failAlloc = -1;
-        g_allocs = g_live = 0;
+        g_allocs = g_live = g_overruns = 0;
         g_boxes.clear();
         g_deleted.clear();
         g_answer = [](const Box &) { return IDNO; };
@@ -104,6 +118,26 @@ TEST_F(DialogProcTest, OkUsesTwoZeroedBuffersAndFreesThem)
     EXPECT_EQ(Text(IDC_ENERGIE), "24.960000");
     EXPECT_EQ(g_allocs, 2);
     EXPECT_EQ(g_live, 0);
+}
+
+TEST_F(DialogProcTest, LongTextsStayInsideTheBuffers)
+{
+    const struct {
+        std::string text;
+        const char *result;
+    } cases[] = {
+        {std::string(65531, ' ') + "100", "8.359053"},
+        {std::string(65534, ' ') + "100", "0.000000"},
+        {"1e999" + std::string(100000, ' '), "inf"},
+    };
+    for (const auto &c : cases) {
+        SetDlgItemTextA(dlg, IDC_RYCHLOST, c.text.c_str());
+        Command(IDOK);
+        EXPECT_EQ(Text(IDC_ENERGIE), c.result) << c.text.size();
+    }
+    EXPECT_EQ(g_allocs, 6);
+    EXPECT_EQ(g_live, 0);
+    EXPECT_EQ(g_overruns, 0);
 }
 
 TEST_F(DialogProcTest, WithoutMemoryTheResultStays)
@@ -135,18 +169,20 @@ TEST_F(DialogProcTest, QuitAsksWithoutOwnerAndEndsOnlyWhenNotNo)
     EXPECT_FALSE(IsWindowVisible(dlg));
 }
 
-TEST_F(DialogProcTest, TwoConfirmationsDeleteTheBrushOnce)
+TEST_F(DialogProcTest, NestedConfirmationsDeleteTheBrushOnce)
 {
     HBRUSH brush = g_hbPozadi;
-    // The second Storno arrives while the first box is open; both say Yes.
+    // Storno arrives again while each box is open, three deep; the two
+    // newer boxes say Yes, the first one No.
     g_answer = [this](const Box &) {
-        if (g_boxes.size() == 1)
+        size_t depth = g_boxes.size();
+        if (depth < 3)
             Command(IDCANCEL);
-        return IDYES;
+        return depth == 1 ? IDNO : IDYES;
     };
     Command(IDCANCEL);
-    EXPECT_EQ(g_boxes.size(), 2u);
-    EXPECT_EQ(std::count(g_deleted.begin(), g_deleted.end(), (HGDIOBJ)brush), brush ? 1 : 0);
+    EXPECT_EQ(g_boxes.size(), 3u);
+    EXPECT_EQ(std::count(g_deleted.begin(), g_deleted.end(), (HGDIOBJ)brush), 1);
     EXPECT_EQ(g_hbPozadi, nullptr);
     EXPECT_FALSE(IsWindowVisible(dlg));
 }

@@ -38,6 +38,7 @@ class Velorn
     HWND WaitBox(const std::wstring &caption, HWND other = nullptr) const;
     static void Answer(HWND box, int button);
 
+    HANDLE Process() const { return pi_.hProcess; }
     bool Running() const;
     DWORD WaitExit(DWORD ms = 10000) const; // exit status, STILL_ACTIVE on timeout
 
