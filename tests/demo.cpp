@@ -18,8 +18,7 @@ int wmain(int argc, wchar_t **argv)
         if (argc > 2 && !SaveBmp(Capture(app.Dialog(), false), argv[2]))
             fwprintf(stderr, L"cannot write %ls\n", argv[2]);
         wprintf(L"%ls km/h -> %ls kWh\n", speed.c_str(), result.c_str());
-        app.Click(IDCANCEL);
-        Velorn::Answer(app.WaitBox(L"Potvrzen\u00ed ukon\u010den\u00ed"), IDYES);
+        Velorn::Answer(app.Open(IDCANCEL, L"Potvrzen\u00ed ukon\u010den\u00ed"), IDYES);
         DWORD status = app.WaitExit();
         wprintf(L"exit status %lu\n", status);
         return status == 2 ? 0 : 1;

@@ -270,8 +270,7 @@ TEST(Quit, EveryWayAsksAndOnlyYesEndsWithStatus2)
         EXPECT_EQ(app.Text(IDC_RYCHLOST), L"72");
         EXPECT_EQ(app.Text(IDC_ENERGIE), L"3.120000");
     }
-    app.Click(IDCANCEL);
-    HWND box = app.WaitBox(kQuitCaption);
+    HWND box = app.Open(IDCANCEL, kQuitCaption);
     ASSERT_TRUE(box);
     Velorn::Answer(box, IDYES);
     EXPECT_EQ(app.WaitExit(), 2u);
@@ -280,8 +279,7 @@ TEST(Quit, EveryWayAsksAndOnlyYesEndsWithStatus2)
 TEST(Quit, TheQuitTextIsWindows1250)
 {
     Velorn app;
-    app.Click(IDCANCEL);
-    HWND box = app.WaitBox(kQuitCaption);
+    HWND box = app.Open(IDCANCEL, kQuitCaption);
     ASSERT_TRUE(box);
     // Read as ANSI bytes in this code page 1250 process.
     char text[128] = {}, caption[64] = {};
@@ -294,8 +292,7 @@ TEST(Quit, TheQuitTextIsWindows1250)
                           "en\xED");
     // Two boxes at once: Yes in the newer ends the dialog, the older one
     // then closes the program with status 2 whatever its answer.
-    app.Click(IDCANCEL);
-    HWND second = app.WaitBox(kQuitCaption, box);
+    HWND second = app.Open(IDCANCEL, kQuitCaption, box);
     ASSERT_TRUE(second);
     Velorn::Answer(second, IDYES);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(app.Dialog()); }));
@@ -434,8 +431,7 @@ TEST(Boxes, HelpAndAboutAreModalAndKeepTheFields)
     } boxes[] = {{IDC_NAPOVEDA, L"Návod"}, {IDC_OPROGRAMU, L"O programu Velorn"}};
     std::vector<std::wstring> texts;
     for (const auto &b : boxes) {
-        app.Click(b.button);
-        HWND box = app.WaitBox(b.caption);
+        HWND box = app.Open(b.button, b.caption);
         ASSERT_TRUE(box) << b.button;
         EXPECT_EQ(GetWindow(box, GW_OWNER), app.Dialog());
         EXPECT_FALSE(IsWindowEnabled(app.Dialog()));

@@ -36,6 +36,12 @@ class Velorn
     // Visible message boxes of this process with the given caption, newest first.
     std::vector<HWND> Boxes(const std::wstring &caption) const;
     HWND WaitBox(const std::wstring &caption, HWND other = nullptr) const;
+    // Clicks a button and waits for the box it opens (not other).
+    HWND Open(int id, const std::wstring &caption, HWND other = nullptr) const
+    {
+        Click(id);
+        return WaitBox(caption, other);
+    }
     static void Answer(HWND box, int button);
 
     HANDLE Process() const { return pi_.hProcess; }

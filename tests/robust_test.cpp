@@ -142,11 +142,9 @@ TEST(Robust, HelpInsideAConfirmationAndAConfirmationInsideHelp)
 {
     Velorn app;
     // All answers No: the dialog carries on as before.
-    app.Click(IDCANCEL);
-    HWND quit = app.WaitBox(kQuit);
+    HWND quit = app.Open(IDCANCEL, kQuit);
     ASSERT_TRUE(quit);
-    app.Click(IDC_NAPOVEDA);
-    HWND help = app.WaitBox(L"Návod");
+    HWND help = app.Open(IDC_NAPOVEDA, L"Návod");
     ASSERT_TRUE(help);
     EXPECT_FALSE(IsWindowEnabled(app.Dialog()));
     Velorn::Answer(help, IDOK);
@@ -155,14 +153,11 @@ TEST(Robust, HelpInsideAConfirmationAndAConfirmationInsideHelp)
     EXPECT_EQ(app.Calculate(L"144"), L"24.960000");
 
     // A confirmation opened while the about box is up, inside another one.
-    app.Click(IDCANCEL);
-    HWND outer = app.WaitBox(kQuit);
+    HWND outer = app.Open(IDCANCEL, kQuit);
     ASSERT_TRUE(outer);
-    app.Click(IDC_OPROGRAMU);
-    HWND about = app.WaitBox(L"O programu Velorn");
+    HWND about = app.Open(IDC_OPROGRAMU, L"O programu Velorn");
     ASSERT_TRUE(about);
-    app.Click(IDCANCEL);
-    HWND inner = app.WaitBox(kQuit, outer);
+    HWND inner = app.Open(IDCANCEL, kQuit, outer);
     ASSERT_TRUE(inner);
     Velorn::Answer(inner, IDYES);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(app.Dialog()); }));
