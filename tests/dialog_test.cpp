@@ -365,7 +365,9 @@ TEST(Looks, CheckerboardLightCyanTextAndAPlainSpeedField)
 {
     Velorn app;
     EXPECT_EQ(app.Calculate(L"100"), L"8.359053");
-    Sleep(300); // let the repaint reach the screen
+    // Letters on the screen, then a moment for the rest of the repaint.
+    EXPECT_TRUE(WaitFor([&] { return CountStatic(app.Item(IDC_ENERGIE)).cyan > 30; }));
+    Sleep(200);
 
     // Outside the controls, the client area is the tile from its corner.
     Picture pic = Capture(app.Dialog(), true);
