@@ -31,23 +31,6 @@ double Now()
     return 1000.0 * (double)t.QuadPart / (double)freq.QuadPart;
 }
 
-struct Found {
-    DWORD pid;
-    HWND hwnd;
-};
-
-BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lParam)
-{
-    Found *f = (Found *)lParam;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == f->pid && IsWindowVisible(hwnd)) {
-        f->hwnd = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 Launch Run(const wchar_t *exe, bool calculate)
 {
     std::wstring path = ExeBesideMe(exe);
@@ -61,13 +44,13 @@ Launch Run(const wchar_t *exe, bool calculate)
         fwprintf(stderr, L"cannot start %ls\n", path.c_str());
         exit(1);
     }
-    Found f{pi.dwProcessId, nullptr};
-    while (EnumWindows(FindVisible, (LPARAM)&f), !f.hwnd)
+    std::vector<HWND> shown;
+    while ((shown = WindowsOf(pi.dwProcessId)).empty())
         Sleep(1);
     l.visibleMs = Now() - start;
     if (calculate) {
-        SendDlgItemMessageW(f.hwnd, IDC_RYCHLOST, WM_SETTEXT, 0, (LPARAM)L"100");
-        SendMessageW(f.hwnd, WM_COMMAND, IDOK, 0);
+        SendDlgItemMessageW(shown[0], IDC_RYCHLOST, WM_SETTEXT, 0, (LPARAM)L"100");
+        SendMessageW(shown[0], WM_COMMAND, IDOK, 0);
         l.resultMs = Now() - start;
     }
     PROCESS_MEMORY_COUNTERS_EX mem{};

@@ -2,7 +2,7 @@
 # Fuzzes the speed-text calculation for as long as you like (default ten
 # minutes), with AddressSanitizer and UndefinedBehaviorSanitizer. New inputs
 # collect in build/fuzz-corpus; a crashing input is saved as crash-* in
-# build/: add it to tests/calc_cases.h as a regular case.
+# build/: add it to the table in tests/calc_test.cpp.
 # Usage: scripts/fuzz.sh [seconds]
 set -eu
 cd "$(dirname "$0")/.."

@@ -1,8 +1,5 @@
-/* Force-included before ui/WinAPI_27.c in the in-process test: routes the
-   calls whose outcome the test must choose or count through the test. */
-#ifndef VELORN_HOOKS_H
-#define VELORN_HOOKS_H
-
+/* Force-included before ui/WinAPI_27.c in the in-process test: memory,
+   message boxes and object deletion go through the test. */
 #include <windows.h>
 
 #ifdef __cplusplus
@@ -20,5 +17,3 @@ BOOL WINAPI TestDeleteObject(HGDIOBJ obj);
 #define GlobalFree TestGlobalFree
 #define MessageBoxA TestMessageBoxA
 #define DeleteObject TestDeleteObject
-
-#endif

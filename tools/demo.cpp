@@ -1,12 +1,24 @@
 // Shows Velorn at work where nobody can watch: types a speed, presses OK,
-// saves a picture of the dialog and quits through the confirmation box.
-// Usage: velorn_demo.exe [speed] [picture.bmp]
+// saves a picture of the dialog as a BMP and quits through the
+// confirmation box. Usage: velorn_demo.exe [speed] [picture.bmp]
 #include <cstdio>
 #include <exception>
 #include <string>
 
 #include "driver.h"
 #include "resource.h"
+
+static bool SaveBmp(const Picture &pic, const wchar_t *path)
+{
+    DWORD bytes = (DWORD)(pic.pixels.size() * 4);
+    BITMAPINFOHEADER info = {sizeof info, pic.width, -pic.height, 1, 32, BI_RGB, bytes, 0, 0, 0, 0};
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof info};
+    file.bfSize = file.bfOffBits + bytes;
+    FILE *f = _wfopen(path, L"wb");
+    bool ok = f && fwrite(&file, sizeof file, 1, f) && fwrite(&info, sizeof info, 1, f) &&
+              fwrite(pic.pixels.data(), bytes, 1, f);
+    return f && !fclose(f) && ok;
+}
 
 int wmain(int argc, wchar_t **argv)
 {
