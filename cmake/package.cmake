@@ -14,14 +14,16 @@ file(READ ${CMAKE_CURRENT_LIST_DIR}/../dist/README.txt text)
 string(REPLACE "\n" "\r\n" text "${text}")
 file(WRITE ${stage}/README.txt "${text}")
 
+set(contents 32bit/Velorn.exe 64bit/Velorn.exe README.txt)
 set(sums "")
-foreach(f 32bit/Velorn.exe 64bit/Velorn.exe README.txt)
+foreach(f ${contents})
   file(SHA256 ${stage}/${f} hash)
   string(APPEND sums "${hash}  ${f}\n")
 endforeach()
 file(WRITE ${stage}/SHA256SUMS "${sums}")
 
-set(files ${name}/32bit/Velorn.exe ${name}/64bit/Velorn.exe ${name}/README.txt ${name}/SHA256SUMS)
+set(files ${contents} SHA256SUMS)
+list(TRANSFORM files PREPEND ${name}/)
 execute_process(COMMAND touch -d "2005-01-01 00:00:00 UTC" ${files} WORKING_DIRECTORY ${OUT}
                 COMMAND_ERROR_IS_FATAL ANY)
 # -X: no extra attributes (owner, access times) that would differ per build.
