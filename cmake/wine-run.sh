@@ -1,32 +1,52 @@
 #!/bin/sh
-# Runs a Windows program under wine64 in the project's private prefix, with
-# code page 1250 and no Mono/Gecko prompts. Without a display it brings up
-# its own Xvfb for this one run.
+# Runs a Windows program under wine64 in a private prefix in build/, with
+# code page 1250 and no Mono/Gecko prompts. --dpi N picks the prefix with
+# that screen resolution (default 96; the tests use 144). Without a display
+# it brings up its own Xvfb for this one run.
+# Usage: wine-run.sh [--dpi N] PROGRAM [ARGS]
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
+dpi=96
+if [ "$1" = --dpi ]; then
+    dpi=$2
+    shift 2
+fi
+export WINEPREFIX="$root/build/wineprefix-$dpi"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=cs_CZ.UTF-8
 wine=/usr/lib/wine/wine64
 
-if [ -z "$DISPLAY" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" "$@"
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" \
+        sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" --dpi "$dpi" "$@"
 fi
 
-# First use creates the prefix; a lock keeps parallel tests from racing.
+# First use creates the prefix; a lock keeps parallel runs from racing.
 if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
     mkdir -p "$WINEPREFIX"
-    flock "$WINEPREFIX/.init.lock" sh -c '
-        [ -f "$WINEPREFIX/.velorn-ready" ] && exit 0
-        '"$wine"' wineboot -i >/dev/null 2>&1
+    exec 9>"$WINEPREFIX/.init.lock"
+    flock 9
+    if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
+        echo "wine-run: creating the Wine prefix $WINEPREFIX (once, 15-30 s)" >&2
+        $wine wineboot -i >/dev/null 2>&1
         # No window manager runs under Xvfb: unmanaged windows do not wait
-        # two seconds for one each time they are hidden.
-        '"$wine"' reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
+        # two seconds for one each time they are hidden. Tahoma, the message
+        # box font, gives way to DejaVu Sans: Wine's Tahoma has no small
+        # bitmap glyph for the Czech "ů".
+        printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+            '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf %08x "$dpi")" '' \
+            '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"Tahoma"="DejaVu Sans"' \
+            >"$WINEPREFIX/drive_c/velorn.reg"
+        $wine regedit /S 'C:\velorn.reg' >/dev/null 2>&1
         /usr/lib/wine/wineserver -w
-        # Wine'"'"'s own fonts (Marlett draws the caption buttons) are not
-        # found where Debian installs them; give the prefix a copy.
-        cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-        touch "$WINEPREFIX/.velorn-ready"'
+        # Wine's own fonts (Marlett draws the caption buttons) are not found
+        # where Debian installs them; give the prefix a copy, Tahoma aside.
+        for font in /usr/share/wine/fonts/*.ttf; do
+            case $font in */tahoma*) ;; *) cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/" ;; esac
+        done
+        touch "$WINEPREFIX/.velorn-ready"
+    fi
+    exec 9>&-
 fi
 exec "$wine" "$@"

@@ -1,11 +1,20 @@
 #!/bin/sh
-# Installs what is missing, then configures and builds the given presets.
+# Installs what is missing, then configures and builds the given presets,
+# a line for each; a failed build shows its whole log.
 # Usage: scripts/build.sh PRESET...
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 for preset in "$@"; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j"$(nproc)" >/dev/null ||
-        { echo "build of $preset failed:"; cmake --build --preset "$preset" 2>&1 | tail -30; exit 1; }
+    case $preset in
+    win32) what="the shipping 32-bit exe" ;;
+    win64) what="the 64-bit exe, the tests and GoogleTest, the benchmark" ;;
+    *) what=$preset ;;
+    esac
+    echo "build: $preset: $what ..."
+    start=$(date +%s)
+    log=build/$preset.log
+    { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$(nproc)"; } >"$log" 2>&1 ||
+        { cat "$log"; echo "build: $preset failed (log: $log)"; exit 1; }
+    echo "build: $preset done in $(($(date +%s) - start)) s"
 done

@@ -8,10 +8,12 @@ scripts/build.sh win32 win64
 echo "Windows executables: build/win32/Velorn.exe (32-bit), build/win64/Velorn.exe (64-bit)"
 
 if [ -n "${DISPLAY:-}" ]; then
+    echo "run: starting Velorn on $DISPLAY"
     status=0
     cmake/wine-run.sh build/win64/Velorn.exe || status=$?
     echo "Velorn ended with exit status $status"
 else
+    echo "run: no display: typing a speed into Velorn inside Xvfb"
     shot="$PWD/build/velorn.png"
     cmake/wine-run.sh build/win64/velorn_demo.exe "${1:-100}" 'Z:'"$PWD/build/velorn.bmp" | tr -d '\r'
     convert build/velorn.bmp "$shot"

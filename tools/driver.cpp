@@ -1,6 +1,5 @@
 #include "driver.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "resource.h"
@@ -42,22 +41,21 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption)
     return search.windows;
 }
 
-Velorn::Velorn()
+Velorn::Velorn(const std::wstring &exe)
 {
-    std::wstring exe = ExeBesideMe(L"Velorn.exe");
     STARTUPINFOW si{};
     si.cb = sizeof si;
     if (!CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi_))
         throw std::runtime_error("cannot start Velorn.exe");
-    dlg_ = WaitBox(L"Velorn1.0.0");
+    dlg_ = WaitBox(L"Velorn1.0.0", 60000);
     if (!dlg_)
         throw std::runtime_error("Velorn's dialog did not appear");
 }
 
 Velorn::~Velorn()
 {
-    if (Running()) {
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(pi_.hProcess, 99);
         WaitForSingleObject(pi_.hProcess, 5000);
     }
@@ -78,16 +76,11 @@ std::wstring Velorn::Calculate(const std::wstring &speed) const
     return Text(IDC_ENERGIE);
 }
 
-HWND Velorn::WaitBox(const wchar_t *caption, const std::vector<HWND> &known) const
+HWND Velorn::WaitBox(const wchar_t *caption, DWORD ms) const
 {
-    HWND box = nullptr;
-    WaitFor([&] {
-        for (HWND h : WindowsOf(pi_.dwProcessId, caption))
-            if (std::find(known.begin(), known.end(), h) == known.end())
-                box = h;
-        return box != nullptr;
-    });
-    return box;
+    std::vector<HWND> boxes;
+    WaitFor([&] { return !(boxes = WindowsOf(pi_.dwProcessId, caption)).empty(); }, ms);
+    return boxes.empty() ? nullptr : boxes[0];
 }
 
 void Velorn::Answer(HWND box, int button)
@@ -103,6 +96,24 @@ DWORD Velorn::WaitExit() const
     return status;
 }
 
+Picture Pixels(HBITMAP bmp)
+{
+    BITMAP info{};
+    GetObjectW(bmp, sizeof info, &info);
+    Picture pic;
+    pic.width = info.bmWidth;
+    pic.height = info.bmHeight;
+    pic.pixels.resize((size_t)pic.width * pic.height);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, pic.width, -pic.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bmp, 0, pic.height, pic.pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    for (DWORD &p : pic.pixels)
+        p &= 0xFFFFFF;
+    return pic;
+}
+
 Picture Capture(HWND hwnd, bool clientOnly)
 {
     RECT rc;
@@ -112,23 +123,15 @@ Picture Capture(HWND hwnd, bool clientOnly)
     } else {
         GetWindowRect(hwnd, &rc);
     }
-    Picture pic;
-    pic.width = rc.right - rc.left;
-    pic.height = rc.bottom - rc.top;
-    pic.pixels.resize((size_t)pic.width * pic.height);
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, pic.width, pic.height);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, rc.right - rc.left, rc.bottom - rc.top);
     HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, pic.width, pic.height, screen, rc.left, rc.top, SRCCOPY);
+    BitBlt(mem, 0, 0, rc.right - rc.left, rc.bottom - rc.top, screen, rc.left, rc.top, SRCCOPY);
     SelectObject(mem, old);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, pic.width, -pic.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    GetDIBits(mem, bmp, 0, pic.height, pic.pixels.data(), &bi, DIB_RGB_COLORS);
+    Picture pic = Pixels(bmp);
     DeleteObject(bmp);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    for (DWORD &p : pic.pixels)
-        p &= 0xFFFFFF;
     return pic;
 }
