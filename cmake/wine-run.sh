@@ -33,10 +33,12 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
         # No window manager runs under Xvfb: unmanaged windows do not wait
         # two seconds for one each time they are hidden. Tahoma, the message
         # box font, gives way to DejaVu Sans: Wine's Tahoma has no small
-        # bitmap glyph for the Czech "ů".
+        # bitmap glyph for the Czech "ů". A crash ends with a backtrace, not
+        # with a dialog that nobody can close.
         printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
             '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf %08x "$dpi")" '' \
-            '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"Tahoma"="DejaVu Sans"' \
+            '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"Tahoma"="DejaVu Sans"' '' \
+            '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' \
             >"$WINEPREFIX/drive_c/velorn.reg"
         $wine regedit /S 'C:\velorn.reg' >/dev/null 2>&1
         /usr/lib/wine/wineserver -w

@@ -11,10 +11,8 @@ for arch in i686 x86_64; do
         -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
     cmake --build "$work/$arch" --target Velorn >/dev/null
 done
-cmp "$2" "$work/i686/Velorn.exe"
-cmp "$3" "$work/x86_64/Velorn.exe"
 cmake -DVERSION="$1" -DEXE32="$2" -DEXE64="$3" -DOUT="$work" -P "$src/cmake/package.cmake"
 cd "$work" && unzip -q "Velorn-$1.zip" -d unpacked && cd "unpacked/Velorn-$1"
 sha256sum -c SHA256SUMS
-cmp 32bit/Velorn.exe "$2"
-cmp 64bit/Velorn.exe "$3"
+cmp 32bit/Velorn.exe "$work/i686/Velorn.exe"
+cmp 64bit/Velorn.exe "$work/x86_64/Velorn.exe"

@@ -12,8 +12,14 @@
 #include "energy.h"
 #include "resource.h"
 
-/* 65,535 characters of field text plus the terminator */
+/* Working buffers: WM_GETTEXT's limit below counts the terminator, so at
+   most 65,534 characters of the speed field are read. */
 #define BUFFER_SIZE 65536
+
+/* Confirmation boxes open at once. Each one nests a message loop on the
+   single stack, which about a thousand of them overflow; two are what a
+   second Storno is for, and one more is slack. */
+#define MAX_CONFIRMATIONS 3
 
 /* Light cyan: red 0xA0, green 0xFF, blue 0xFF */
 #define TEXT_COLOUR RGB(0xA0, 0xFF, 0xFF)
@@ -51,25 +57,52 @@ static const char ABOUT_TEXT[] = "Version \n"
 static void Calculate(HWND hDlg)
 {
     char *pszSpeed = (char *)GlobalAlloc(GPTR, BUFFER_SIZE);
-    char *pszEnergy = (char *)GlobalAlloc(GPTR, BUFFER_SIZE);
+    char *pszEnergy = pszSpeed ? (char *)GlobalAlloc(GPTR, BUFFER_SIZE) : NULL;
 
     /* Without memory there is nothing sound to show: keep the old result. */
-    if (pszSpeed && pszEnergy) {
+    if (pszEnergy) {
         SendDlgItemMessageA(hDlg, IDC_RYCHLOST, WM_GETTEXT, BUFFER_SIZE - 1, (LPARAM)pszSpeed);
         FormatEnergy(pszSpeed, pszEnergy, BUFFER_SIZE);
         SendDlgItemMessageA(hDlg, IDC_ENERGIE, WM_SETTEXT, 0, (LPARAM)pszEnergy);
+        GlobalFree(pszEnergy);
     }
     if (pszSpeed)
         GlobalFree(pszSpeed);
-    if (pszEnergy)
-        GlobalFree(pszEnergy);
+}
+
+/* The open confirmation boxes, oldest first. */
+static HWND s_ahwndQuit[MAX_CONFIRMATIONS];
+static int s_nQuit;
+
+/* Notes the first window made after a confirmation is counted in: the box
+   that MessageBoxA creates for it. */
+static LRESULT CALLBACK NoteBox(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_CREATEWND && !s_ahwndQuit[s_nQuit - 1])
+        s_ahwndQuit[s_nQuit - 1] = (HWND)wParam;
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
 }
 
 static void ConfirmQuit(HWND hDlg)
 {
+    HHOOK hhk;
+    int nAnswer;
+
+    /* Beyond the bound, show the box that has to be answered first. */
+    if (s_nQuit == MAX_CONFIRMATIONS) {
+        SetForegroundWindow(s_ahwndQuit[s_nQuit - 1]);
+        return;
+    }
+    s_ahwndQuit[s_nQuit++] = NULL;
+    hhk = SetWindowsHookExA(WH_CBT, NoteBox, NULL, GetCurrentThreadId());
     /* No owner: the dialog stays usable while the question is up. */
-    if (MessageBoxA(NULL, QUIT_TEXT, QUIT_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
-        IDNO)
+    nAnswer =
+        MessageBoxA(NULL, QUIT_TEXT, QUIT_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    UnhookWindowsHookEx(hhk);
+    s_nQuit--;
+    /* Only a Yes quits: not a box that failed (0), nor one that Wine lets
+       Esc or its close button answer with IDCANCEL. */
+    if (nAnswer != IDYES)
         return;
     /* Another confirmation box may still be open and keep the dialog
        painting; it must not be handed the deleted brush. */
