@@ -16,7 +16,8 @@ double EnergyForSpeed(double s);
 
 /*
  * Reads the speed text as atof does in the "C" locale and writes the result
- * as "%f" text into out (size bytes, always NUL-terminated). Returns out.
+ * as "%f" text into out (size bytes, NUL-terminated; nothing is written if
+ * size is 0). Returns out.
  */
 char *FormatEnergy(const char *speed, char *out, size_t size);
 

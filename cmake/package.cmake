@@ -1,5 +1,6 @@
 # Makes the release package Velorn-<version>.zip from the two built exes:
-#   cmake -DVERSION=1.0.0 -DEXE32=... -DEXE64=... -DOUT=dir -P cmake/package.cmake
+#   cmake -DVERSION=x.y.z -DEXE32=... -DEXE64=... -DOUT=dir -P cmake/package.cmake
+# (the win64 preset's target "release" runs it with the project's version).
 # Contents: 32bit/Velorn.exe, 64bit/Velorn.exe, README.txt (Czech and
 # English, CRLF for Notepad) and SHA256SUMS; fixed times and no extra
 # attributes, so the same exes give the same zip.
@@ -11,6 +12,7 @@ file(COPY_FILE ${EXE32} ${stage}/32bit/Velorn.exe)
 file(COPY_FILE ${EXE64} ${stage}/64bit/Velorn.exe)
 
 file(READ ${CMAKE_CURRENT_LIST_DIR}/../dist/README.txt text)
+string(CONFIGURE "${text}" text @ONLY)
 string(REPLACE "\n" "\r\n" text "${text}")
 file(WRITE ${stage}/README.txt "${text}")
 
