@@ -18,8 +18,9 @@ PIXELS_PER_METRE = 3780
 
 
 def background(x, y):
-    """128 x 128 tile: red and black quadrants, with the seams the
-    original drawing has (row 64 all red, the top half's black from 63)."""
+    """128 x 128 tile of red and black quadrants. The seams are uneven:
+    row 64 is all red, and the top half turns black at column 63, one
+    column before the bottom half turns red."""
     if y < 64:
         return RED if x < 63 else BLACK
     if y == 64:
