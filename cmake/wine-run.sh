@@ -2,12 +2,13 @@
 # Runs a Windows program under wine64 in a private prefix in build/, with
 # code page 1250 and no Mono/Gecko prompts. --dpi N picks the prefix with
 # that screen resolution (default 96; the tests use 144). Without a display
-# it brings up its own Xvfb for this one run.
-# Usage: wine-run.sh [--dpi N] PROGRAM [ARGS]
+# it brings up its own Xvfb for this one run. Without a program it only
+# makes the prefix.
+# Usage: wine-run.sh [--dpi N] [PROGRAM [ARGS]]
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 dpi=96
-if [ "$1" = --dpi ]; then
+if [ "${1:-}" = --dpi ]; then
     dpi=$2
     shift 2
 fi
@@ -51,4 +52,4 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
     fi
     exec 9>&-
 fi
-exec "$wine" "$@"
+[ $# -eq 0 ] || exec "$wine" "$@"
