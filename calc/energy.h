@@ -1,28 +1,18 @@
-/* Drag power of a passenger car from its speed: no platform calls here. */
+// Drag power of a passenger car from its speed: no platform calls here.
 #ifndef VELORN_ENERGY_H
 #define VELORN_ENERGY_H
 
-#include <stddef.h>
+#include <cstddef>
 
-#ifdef __cplusplus
-extern "C" {
-#endif
+// Longest result text: "%f" of the largest double has 309 integer digits.
+constexpr std::size_t ENERGY_TEXT_MAX = 330;
 
-/* Longest result text: "%f" of the largest double has 309 integer digits. */
-#define ENERGY_TEXT_MAX 330
-
-/* Power in kW that overcomes air resistance at speed s (km/h); 0 for s < 0. */
+// Power in kW that overcomes air resistance at speed s (km/h); 0 for s < 0.
 double EnergyForSpeed(double s);
 
-/*
- * Reads the speed text as atof does in the "C" locale and writes the result
- * as "%f" text into out (size bytes, NUL-terminated; nothing is written if
- * size is 0). Returns out.
- */
-char *FormatEnergy(const char *speed, char *out, size_t size);
-
-#ifdef __cplusplus
-}
-#endif
+// Reads the speed text as atof does in the "C" locale and writes the result
+// as "%f" text into out (size bytes, NUL-terminated; nothing is written if
+// size is 0). Returns out.
+char *FormatEnergy(const char *speed, char *out, std::size_t size);
 
 #endif

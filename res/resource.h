@@ -1,6 +1,6 @@
 /*
  * Velorn resource and control identifiers, shared between the resource
- * script (res/velorn.rc), the dialog procedure (ui/WinAPI_27.c) and the
+ * script (res/velorn.rc), the dialog procedure (ui/WinAPI_27.cpp) and the
  * tests that drive the built program.
  */
 #ifndef VELORN_RESOURCE_H

@@ -9,11 +9,9 @@
 
 #include "resource.h"
 
-extern "C" {
 extern HINSTANCE g_hInst;
 extern HBRUSH g_hbPozadi;
 INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
-}
 
 namespace
 {
@@ -21,20 +19,20 @@ int g_allocs, g_failAlloc = -1, g_live;
 std::function<int()> g_answer;
 } // namespace
 
-extern "C" HGLOBAL WINAPI TestGlobalAlloc(UINT flags, SIZE_T bytes)
+HGLOBAL WINAPI TestGlobalAlloc(UINT flags, SIZE_T bytes)
 {
     HGLOBAL mem = g_allocs++ == g_failAlloc ? nullptr : GlobalAlloc(flags, bytes);
     g_live += mem != nullptr;
     return mem;
 }
 
-extern "C" HGLOBAL WINAPI TestGlobalFree(HGLOBAL mem)
+HGLOBAL WINAPI TestGlobalFree(HGLOBAL mem)
 {
     --g_live;
     return GlobalFree(mem);
 }
 
-extern "C" int WINAPI TestMessageBoxA(HWND, LPCSTR, LPCSTR, UINT)
+int WINAPI TestMessageBoxA(HWND, LPCSTR, LPCSTR, UINT)
 {
     return g_answer();
 }

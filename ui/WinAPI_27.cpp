@@ -1,0 +1,164 @@
+// Velorn: the main dialog. WinMain runs it modally; DialogProc reacts to
+// the calculation, quit, help and about commands and paints the background.
+//
+// This file is UTF-8; it is compiled with -fexec-charset=CP1250, so the
+// Czech string literals below become the Windows-1250 bytes that the ANSI
+// message box calls expect.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "energy.h"
+#include "resource.h"
+
+HINSTANCE g_hInst;
+HBRUSH g_hbPozadi;
+
+namespace
+{
+
+// Working buffers: WM_GETTEXT's limit below counts the terminator, so at
+// most 65,534 characters of the speed field are read.
+constexpr SIZE_T BUFFER_SIZE = 65536;
+
+// Confirmations under way at once. Each one nests a message loop on the
+// single stack, which about a thousand of them overflow; two are what a
+// second Storno is for, and one more is slack.
+constexpr int MAX_CONFIRMATIONS = 3;
+
+// Light cyan: red 0xA0, green 0xFF, blue 0xFF
+constexpr COLORREF TEXT_COLOUR = RGB(0xA0, 0xFF, 0xFF);
+
+constexpr char QUIT_TEXT[] = "Opravdu si přejete ukončit tento program?";
+constexpr char QUIT_CAPTION[] = "Potvrzení ukončení";
+
+constexpr char HELP_CAPTION[] = "Návod";
+constexpr char HELP_TEXT[] =
+    "\n"
+    "Program je stále ve fázi testování, proto autor nenese\n"
+    " žádnou odpovědnost za případné chyby způsobené programem.\n"
+    "Program na určení energie nutné k vyrovnání odporu vzduchu \n"
+    "osobních automobilů,se součinitelem odporu 0.3 a čelním průřezem 2metry\n"
+    "čtvereční.\n"
+    "Do horního editačního pole zadáme rychlost vozu v kilometrech\n"
+    "a zmáčkneme tlačítko OK.\n"
+    "V poli Energie nutná k vyrovnání odporu vzduchu přečteme výsledek. \n"
+    "Hodnota je kilowatthodinách.";
+
+constexpr char ABOUT_CAPTION[] = "O programu Velorn";
+constexpr char ABOUT_TEXT[] = "Version \n"
+                              "Velorn.0.1\n"
+                              "\n"
+                              "\n"
+                              "Děkuji všem, kteří pomohli program vyzkoušet a vylepšit.\n"
+                              "Napsáno v jazyce C++ pro Win32, přeloženo GCC (MinGW-w64).\n"
+                              "2005";
+
+void Calculate(HWND hDlg)
+{
+    auto *pszSpeed = static_cast<char *>(GlobalAlloc(GPTR, BUFFER_SIZE));
+    auto *pszEnergy = pszSpeed ? static_cast<char *>(GlobalAlloc(GPTR, BUFFER_SIZE)) : nullptr;
+
+    // Without memory there is nothing sound to show: keep the old result.
+    if (pszEnergy) {
+        SendDlgItemMessageA(hDlg, IDC_RYCHLOST, WM_GETTEXT, BUFFER_SIZE - 1,
+                            reinterpret_cast<LPARAM>(pszSpeed));
+        FormatEnergy(pszSpeed, pszEnergy, BUFFER_SIZE);
+        SendDlgItemMessageA(hDlg, IDC_ENERGIE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pszEnergy));
+        GlobalFree(pszEnergy);
+    }
+    if (pszSpeed)
+        GlobalFree(pszSpeed);
+}
+
+// The confirmation boxes whose MessageBoxA has not returned yet, oldest
+// first. An answered box stays counted while a newer one nests above it:
+// its call returns only when theirs have.
+HWND s_ahwndQuit[MAX_CONFIRMATIONS];
+int s_nQuit;
+
+// Notes the first window made after a confirmation is counted in: the box
+// that MessageBoxA creates for it.
+LRESULT CALLBACK NoteBox(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_CREATEWND && !s_ahwndQuit[s_nQuit - 1])
+        s_ahwndQuit[s_nQuit - 1] = reinterpret_cast<HWND>(wParam);
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+void ConfirmQuit(HWND hDlg)
+{
+    // Beyond the bound, show the box that has to be answered first.
+    if (s_nQuit == MAX_CONFIRMATIONS) {
+        SetForegroundWindow(s_ahwndQuit[s_nQuit - 1]);
+        return;
+    }
+    s_ahwndQuit[s_nQuit++] = nullptr;
+    HHOOK hhk = SetWindowsHookExA(WH_CBT, NoteBox, nullptr, GetCurrentThreadId());
+    // No owner: the dialog stays usable while the question is up.
+    const int nAnswer =
+        MessageBoxA(nullptr, QUIT_TEXT, QUIT_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    UnhookWindowsHookEx(hhk);
+    s_nQuit--;
+    // Only a Yes quits: not a box that failed (0), nor one that Wine lets
+    // Esc or its close button answer with IDCANCEL.
+    if (nAnswer != IDYES)
+        return;
+    // Another confirmation box may still be open and keep the dialog
+    // painting; it must not be handed the deleted brush.
+    if (g_hbPozadi) {
+        DeleteObject(g_hbPozadi);
+        g_hbPozadi = nullptr;
+    }
+    EndDialog(hDlg, IDCANCEL);
+}
+
+} // namespace
+
+INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
+{
+    switch (uMsg) {
+    case WM_INITDIALOG: {
+        HBITMAP hbmPozadi = LoadBitmapA(g_hInst, MAKEINTRESOURCEA(IDB_POZADI));
+
+        g_hbPozadi = CreatePatternBrush(hbmPozadi);
+        // The brush holds its own copy of the pattern.
+        DeleteObject(hbmPozadi);
+        return FALSE;
+    }
+
+    case WM_CTLCOLORDLG:
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(g_hbPozadi);
+
+    case WM_CTLCOLORSTATIC:
+        SetTextColor(reinterpret_cast<HDC>(wParam), TEXT_COLOUR);
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(g_hbPozadi);
+
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            Calculate(hDlg);
+            break;
+        case IDCANCEL:
+            ConfirmQuit(hDlg);
+            break;
+        case IDC_NAPOVEDA:
+            MessageBoxA(hDlg, HELP_TEXT, HELP_CAPTION, MB_OK | MB_ICONINFORMATION);
+            break;
+        case IDC_OPROGRAMU:
+            MessageBoxA(hDlg, ABOUT_TEXT, ABOUT_CAPTION, MB_OK | MB_ICONINFORMATION);
+            break;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    g_hInst = hInstance;
+    InitCommonControls();
+    return static_cast<int>(
+        DialogBoxParamA(g_hInst, MAKEINTRESOURCEA(IDD_HLAVNI), nullptr, DialogProc, 0));
+}
