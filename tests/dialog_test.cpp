@@ -1,10 +1,13 @@
-// The real Velorn.exe under Wine, driven from this process as a user would:
-// the 64-bit one beside this test, or the one VELORN_EXE names. Starting
-// Velorn is the slow part, so each launch checks many things.
+// The real Velorn.exe under Wine, worked from this process as a person
+// works it: buttons found by the text they show and clicked with the mouse,
+// keys typed into whatever has the focus. The 64-bit exe beside this test,
+// or the one VELORN_EXE names. Starting Velorn is the slow part, so each
+// launch checks many things.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,36 +37,74 @@ RECT Place(HWND control)
     return rc;
 }
 
-TEST(Velorn, CalculatesAndPaints)
+// The middle of the caption's close box, where the window itself answers
+// HTCLOSE; (-1, -1) without one. Under Xvfb Wine draws the frame itself.
+POINT CloseBox(HWND hwnd)
+{
+    TITLEBARINFO bar{sizeof bar, {}, {}};
+    GetTitleBarInfo(hwnd, &bar);
+    const int y = (bar.rcTitleBar.top + bar.rcTitleBar.bottom) / 2;
+    int left = -1, right = -1;
+    for (int x = bar.rcTitleBar.right; x > bar.rcTitleBar.left; --x)
+        if (SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+            right = right < 0 ? x : right;
+            left = x;
+        }
+    return {(left + right) / 2, right < 0 ? -1 : y};
+}
+
+HWND Focus(HWND dlg)
+{
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dlg, nullptr), &gui);
+    return gui.hwndFocus;
+}
+
+TEST(Velorn, StartsCentredCalculatesAndPaints)
 {
     Velorn app(Exe());
+    HWND dlg = app.Dialog();
+    RECT rc, screen;
+    GetWindowRect(dlg, &rc);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+    EXPECT_NEAR(rc.left + rc.right, screen.left + screen.right, 1);
+    EXPECT_NEAR(rc.top + rc.bottom, screen.top + screen.bottom, 1);
     EXPECT_EQ(app.Text(IDC_ENERGIE), L"0.00");
-    // Every press reads the field anew; the field gives at most 65,534
-    // characters. Blanks, not digits: Wine's edit control takes seconds to
-    // lay out tens of thousands of glyphs.
+    // No control is given the focus at start, so what is typed goes nowhere
+    // until the field is clicked. (As it activates the dialog, Wine's dialog
+    // manager puts the focus on the first tab stop, OK.)
+    HWND focus = Focus(dlg);
+    EXPECT_TRUE(focus == nullptr || focus == dlg || focus == app.Button(L"OK")) << focus;
+    Type(L"5");
+    ClickAt(Centre(app.Item(IDC_RYCHLOST)));
+    Type(L"100");
+    EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_RYCHLOST) == L"100"; }))
+        << app.Text(IDC_RYCHLOST);
+    // Enter in the field is the default button's command.
+    Keys({VK_RETURN});
+    EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_ENERGIE) == L"8.359053"; }));
+
+    // Every press of OK reads the field anew; the field gives at most
+    // 65,534 characters. Blanks, not digits: Wine's edit control takes
+    // seconds to lay out tens of thousands of glyphs.
     const struct {
         std::wstring speed;
         const wchar_t *result;
     } presses[] = {
-        {L"100", L"8.359053"},
         {L"  130 km/h", L"18.364841"},
         {L"-0", L"-0.000000"},
-        {L"4536.02", L"780156.959445"}, // the order of the arithmetic shows
+        {L"9612.61", L"7424736.964118"}, // the order of the arithmetic shows
         {L"č100", L"0.000000"},
         {std::wstring(65531, L' ') + L"100", L"8.359053"},
         {std::wstring(65532, L' ') + L"100", L"0.008359"}, // read as 10
     };
     for (const auto &p : presses)
         EXPECT_EQ(app.Calculate(p.speed), p.result) << p.speed.size() << " characters";
-    // Enter in the speed field is the default button's command.
-    SendMessageW(app.Item(IDC_RYCHLOST), WM_SETTEXT, 0, (LPARAM)L"36");
-    PostMessageW(app.Item(IDC_RYCHLOST), WM_KEYDOWN, VK_RETURN, 1);
-    EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_ENERGIE) == L"0.390000"; }));
 
     // The picture. The Wine prefix of the tests runs at 144 DPI, where an
     // 8-point font is 16 pixels high: the 170 dialog units of the client
     // area are at least 170 * 16 / 8 pixels.
-    HWND dlg = app.Dialog();
     Sleep(300); // the result field repaints
     Picture pic = Capture(dlg, true);
     EXPECT_GE(pic.height, 340);
@@ -82,7 +123,7 @@ TEST(Velorn, CalculatesAndPaints)
         for (int x = 0; x < pic.width; ++x) {
             POINT pt = {x, y};
             if (std::none_of(controls.begin(), controls.end(),
-                             [&](const RECT &rc) { return PtInRect(&rc, pt); })) {
+                             [&](const RECT &r) { return PtInRect(&r, pt); })) {
                 ++background;
                 wrong += pic.At(x, y) != tile.At(x % tile.width, y % tile.height);
             }
@@ -93,11 +134,11 @@ TEST(Velorn, CalculatesAndPaints)
     // straight on the pattern. Behind the labels' letters no white, which
     // an opaque text background would be (the other two have white edges).
     for (int id : {65535, 65533, 65534, IDC_ENERGIE}) {
-        RECT rc = Place(GetDlgItem(dlg, id)), shown = {0, 0, pic.width, pic.height};
-        IntersectRect(&rc, &rc, &shown);
+        RECT r = Place(GetDlgItem(dlg, id)), shown = {0, 0, pic.width, pic.height};
+        IntersectRect(&r, &r, &shown);
         int cyan = 0, white = 0;
-        for (int y = rc.top; y < rc.bottom; ++y)
-            for (int x = rc.left; x < rc.right; ++x) {
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
                 cyan += pic.At(x, y) == kCyan;
                 white += pic.At(x, y) == 0xFFFFFF;
             }
@@ -111,65 +152,80 @@ TEST(Velorn, CalculatesAndPaints)
 TEST(Velorn, BoxesAndQuitting)
 {
     Velorn app(Exe());
+    HWND dlg = app.Dialog();
     EXPECT_EQ(app.Calculate(L"72"), L"3.120000");
     // Help and about: Windows-1250 texts, shown here in UTF-16 by Wine's
     // code page 1250; owned by the dialog, which waits, unchanged.
     const struct {
-        int button;
-        const wchar_t *caption, *begins;
+        const wchar_t *button, *caption, *begins;
     } boxes[] = {
-        {IDC_NAPOVEDA, L"Návod", L"\nProgram je stále ve fázi testování, proto autor nenese\n"},
-        {IDC_OPROGRAMU, L"O programu Velorn", L"Version \nVelorn.0.1\n\n\nDěkuji"},
+        {L"Nápověda", L"Návod", L"\nProgram je stále ve fázi testování, proto autor nenese\n"},
+        {L"O programu", L"O programu Velorn", L"Version \nVelorn.0.1\n\n\nDěkuji"},
     };
     for (const auto &b : boxes) {
-        HWND box = app.Open(b.button, b.caption);
-        ASSERT_TRUE(box) << b.button;
-        EXPECT_EQ(GetWindow(box, GW_OWNER), app.Dialog());
-        EXPECT_FALSE(IsWindowEnabled(app.Dialog()));
+        SCOPED_TRACE(b.button);
+        ASSERT_TRUE(app.Press(b.button));
+        HWND box = app.WaitBox(b.caption);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+        EXPECT_FALSE(IsWindowEnabled(dlg));
         EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)).find(b.begins), 0u);
-        Velorn::Answer(box, IDOK);
-        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app.Dialog()); }));
+        EXPECT_TRUE(Answer(box, IDOK));
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(dlg); }));
     }
-    // Storno, Esc and the close box ask, ownerless with No preselected; No
-    // keeps all.
-    const UINT ways[][2] = {
-        {WM_COMMAND, IDCANCEL}, {WM_KEYDOWN, VK_ESCAPE}, {WM_SYSCOMMAND, SC_CLOSE}};
+    // Every way to quit asks first, in a box without owner and with No
+    // preselected: Enter there keeps all, and so does Esc, which Wine
+    // answers with IDCANCEL.
+    const auto altF4 = [] { Keys({VK_MENU, VK_F4}); };
+    const struct {
+        const char *way;
+        std::function<void()> quit;
+        WORD answer;
+    } ways[] = {
+        {"Storno", [&] { app.Press(L"Storno"); }, VK_RETURN},
+        {"Esc", [&] { Keys({VK_ESCAPE}); }, VK_RETURN},
+        {"Alt+F4", altF4, VK_ESCAPE},
+        {"close box", [&] { ClickAt(CloseBox(dlg)); }, VK_RETURN},
+    };
     for (const auto &w : ways) {
-        SCOPED_TRACE(w[0]);
-        PostMessageW(app.Dialog(), w[0], w[1], 0);
+        SCOPED_TRACE(w.way);
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dlg; }));
+        w.quit();
         HWND box = app.WaitBox(kQuit);
         ASSERT_TRUE(box);
         EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)),
                   L"Opravdu si přejete ukončit tento program?");
         EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
-        EXPECT_EQ(GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-        Velorn::Answer(box, IDNO);
+        EXPECT_TRUE(IsWindowEnabled(dlg));
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == box; }));
+        Keys({w.answer});
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     }
-    EXPECT_TRUE(IsWindowVisible(app.Dialog()));
+    EXPECT_TRUE(IsWindowVisible(dlg));
     EXPECT_EQ(app.Text(IDC_ENERGIE), L"3.120000");
-    // A storm of Stornos opens three boxes at most, and OK still calculates
-    // beneath them: posted last, it is handled last.
+
+    // A storm of Stornos, faster than any hand, opens three boxes at most,
+    // and OK still calculates beneath them: posted last, it is handled last.
     SendMessageW(app.Item(IDC_RYCHLOST), WM_SETTEXT, 0, (LPARAM)L"36");
     for (int i = 0; i < 2000; ++i)
-        app.Click(IDCANCEL);
-    app.Click(IDOK);
+        PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_ENERGIE) == L"0.390000"; }));
     std::vector<HWND> quits = WindowsOf(app.Pid(), kQuit); // newest first
     ASSERT_EQ(quits.size(), 3u);
-    // One more Storno brings the newest to the front instead.
-    SetForegroundWindow(app.Dialog());
-    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.Dialog(); }));
-    app.Click(IDCANCEL);
+    // One more, through the close box, which the boxes leave uncovered,
+    // brings the newest to the front instead.
+    ClickAt(Centre(app.Item(IDC_RYCHLOST)));
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dlg; }));
+    ClickAt(CloseBox(dlg));
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == quits[0]; }));
-    // Esc there, which Wine answers with IDCANCEL, quits nothing. Yes in the
-    // oldest and No in the other end Velorn once, with status 2.
-    PostMessageW(quits[0], WM_KEYDOWN, VK_ESCAPE, 1);
+    // Its close box, which Wine answers with IDCANCEL, quits nothing. Yes in
+    // the oldest and No in the other end Velorn once, with status 2.
+    ClickAt(CloseBox(quits[0]));
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(quits[0]); }));
-    EXPECT_EQ(app.Calculate(L"72"), L"3.120000");
-    EXPECT_TRUE(IsWindowVisible(app.Dialog()));
-    Velorn::Answer(quits[2], IDYES);
-    Velorn::Answer(quits[1], IDNO);
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    EXPECT_TRUE(Answer(quits[2], IDYES));
+    EXPECT_TRUE(Answer(quits[1], IDNO));
     EXPECT_EQ(app.WaitExit(), 2u);
 }
 

@@ -1,5 +1,5 @@
-// Shows Velorn at work where nobody can watch: types a speed, presses OK,
-// saves a picture of the dialog as a BMP and quits through the
+// Shows Velorn at work where nobody can watch: types a speed, clicks OK,
+// saves a picture of the dialog as a BMP and quits through Storno and the
 // confirmation box. Usage: velorn_demo.exe [speed] [picture.bmp]
 #include <cstdio>
 #include <exception>
@@ -25,12 +25,17 @@ int wmain(int argc, wchar_t **argv)
     try {
         std::wstring speed = argc > 1 ? argv[1] : L"100";
         Velorn app;
-        std::wstring result = app.Calculate(speed);
+        ClickAt(Centre(app.Item(IDC_RYCHLOST)));
+        Type(speed);
+        WaitFor([&] { return app.Text(IDC_RYCHLOST) == speed; });
+        app.Press(L"OK");
+        std::wstring result = app.Text(IDC_ENERGIE);
         Sleep(300); // let the result field repaint before the picture
         if (argc > 2 && !SaveBmp(Capture(app.Dialog(), false), argv[2]))
             fwprintf(stderr, L"cannot write %ls\n", argv[2]);
         wprintf(L"%ls km/h -> %ls kWh\n", speed.c_str(), result.c_str());
-        Velorn::Answer(app.Open(IDCANCEL, L"Potvrzen\u00ed ukon\u010den\u00ed"), IDYES);
+        app.Press(L"Storno");
+        Answer(app.WaitBox(L"Potvrzen\u00ed ukon\u010den\u00ed"), IDYES);
         DWORD status = app.WaitExit();
         wprintf(L"exit status %lu\n", status);
         return status == 2 ? 0 : 1;

@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <iterator>
 #include <stdexcept>
 
 #include "resource.h"
@@ -32,13 +33,102 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption)
             wchar_t cls[16] = {};
             GetWindowThreadProcessId(hwnd, &owner);
             GetClassNameW(hwnd, cls, 16);
-            if (owner == s->pid && IsWindowVisible(hwnd) &&
-                (!s->caption || (!wcscmp(cls, L"#32770") && WindowText(hwnd) == s->caption)))
+            if (owner == s->pid && IsWindowVisible(hwnd) && !wcscmp(cls, L"#32770") &&
+                (!s->caption || WindowText(hwnd) == s->caption))
                 s->windows.push_back(hwnd);
             return TRUE;
         },
         (LPARAM)&search);
     return search.windows;
+}
+
+namespace
+{
+void Mouse(POINT pt, DWORD flags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Absolute coordinates run from 0 to 65535 across the primary screen.
+    in.mi.dx = MulDiv(pt.x, 65536, GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = MulDiv(pt.y, 65536, GetSystemMetrics(SM_CYSCREEN));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    SendInput(1, &in, sizeof in);
+}
+
+bool Pushed(HWND button)
+{
+    return SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED;
+}
+
+void Key(WORD vk, wchar_t ch, DWORD up)
+{
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = ch;
+    in.ki.dwFlags = up | (ch ? KEYEVENTF_UNICODE : 0);
+    SendInput(1, &in, sizeof in);
+}
+} // namespace
+
+POINT Centre(HWND hwnd)
+{
+    RECT rc{};
+    GetWindowRect(hwnd, &rc);
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+void ClickAt(POINT pt)
+{
+    Mouse(pt, 0);
+    Mouse(pt, MOUSEEVENTF_LEFTDOWN);
+    Mouse(pt, MOUSEEVENTF_LEFTUP);
+}
+
+void Keys(std::initializer_list<WORD> keys)
+{
+    for (WORD vk : keys)
+        Key(vk, 0, 0);
+    for (auto vk = std::rbegin(keys); vk != std::rend(keys); ++vk)
+        Key(*vk, 0, KEYEVENTF_KEYUP);
+}
+
+void Type(const std::wstring &text)
+{
+    for (wchar_t ch : text) {
+        Key(0, ch, 0);
+        Key(0, ch, KEYEVENTF_KEYUP);
+    }
+}
+
+bool Press(HWND button)
+{
+    // The button answers BM_GETSTATE only between messages, so once it
+    // reads as up again the click's command has been handled, or has
+    // opened a box whose loop answers for it.
+    POINT pt = Centre(button);
+    Mouse(pt, 0);
+    Mouse(pt, MOUSEEVENTF_LEFTDOWN);
+    bool down = WaitFor([&] { return Pushed(button); }, 3000);
+    Mouse(pt, MOUSEEVENTF_LEFTUP);
+    return down && WaitFor([&] { return !Pushed(button); });
+}
+
+HWND ButtonOf(HWND dialog, const wchar_t *text)
+{
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[16] = {};
+        GetClassNameW(c, cls, 16);
+        if (!_wcsicmp(cls, L"Button") && WindowText(c) == text)
+            return c;
+    }
+    return nullptr;
+}
+
+bool Answer(HWND box, int button)
+{
+    SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return Press(GetDlgItem(box, button)) && WaitFor([&] { return !IsWindowVisible(box); });
 }
 
 Velorn::Velorn(const std::wstring &exe)
@@ -48,7 +138,10 @@ Velorn::Velorn(const std::wstring &exe)
     if (!CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi_))
         throw std::runtime_error("cannot start Velorn.exe");
-    dlg_ = WaitBox(L"Velorn1.0.0", 60000);
+    // At start the program's only window is its dialog.
+    std::vector<HWND> shown;
+    WaitFor([&] { return !(shown = WindowsOf(pi_.dwProcessId)).empty(); }, 60000);
+    dlg_ = shown.empty() ? nullptr : shown[0];
     if (!dlg_)
         throw std::runtime_error("Velorn's dialog did not appear");
 }
@@ -63,16 +156,10 @@ Velorn::~Velorn()
     CloseHandle(pi_.hProcess);
 }
 
-void Velorn::Click(int id) const
-{
-    PostMessageW(dlg_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Item(id));
-}
-
 std::wstring Velorn::Calculate(const std::wstring &speed) const
 {
     SendMessageW(Item(IDC_RYCHLOST), WM_SETTEXT, 0, (LPARAM)speed.c_str());
-    // OK opens no box, so a sent click returns once the result is written.
-    SendMessageW(dlg_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)Item(IDOK));
+    Press(L"OK");
     return Text(IDC_ENERGIE);
 }
 
@@ -81,11 +168,6 @@ HWND Velorn::WaitBox(const wchar_t *caption, DWORD ms) const
     std::vector<HWND> boxes;
     WaitFor([&] { return !(boxes = WindowsOf(pi_.dwProcessId, caption)).empty(); }, ms);
     return boxes.empty() ? nullptr : boxes[0];
-}
-
-void Velorn::Answer(HWND box, int button)
-{
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button));
 }
 
 DWORD Velorn::WaitExit() const

@@ -1,16 +1,18 @@
-// Drives a running Velorn.exe from another process, as Windows would: the
-// tests, the headless run of scripts/run.sh and the benchmark use it.
+// Works a running Velorn.exe from another process as a person does: the
+// mouse on its buttons, keys into its field. The tests, the headless run of
+// scripts/run.sh and the benchmark use it.
 #pragma once
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 std::wstring ExeBesideMe(const wchar_t *name);
 std::wstring WindowText(HWND hwnd);
-// Visible top-level windows of a process, topmost first; with a caption,
-// only the dialogs and message boxes that carry it.
+// Visible dialogs and message boxes (#32770) of a process, topmost first;
+// with a caption, only those that carry it.
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption = nullptr);
 
 // Polls pred every 20 ms until it holds or ms have passed.
@@ -21,6 +23,21 @@ template <class Pred> bool WaitFor(Pred pred, DWORD ms = 10000)
             return false;
     return true;
 }
+
+// Real input, through SendInput: the mouse goes to a point on the screen,
+// keys go to whichever window has the keyboard focus.
+POINT Centre(HWND hwnd); // on the screen
+void ClickAt(POINT pt);
+void Keys(std::initializer_list<WORD> keys); // pressed in order, released in reverse
+void Type(const std::wstring &text);
+// Clicks a button and waits until it has gone down and come up again: its
+// command has run, or the box it opens is up. False if it never went down.
+bool Press(HWND button);
+// The button of a dialog or message box that shows this text.
+HWND ButtonOf(HWND dialog, const wchar_t *text);
+// Brings a message box to the front, as a click on it would, and clicks
+// its button (IDYES, IDNO, IDOK); true once the box has gone.
+bool Answer(HWND box, int button);
 
 class Velorn
 {
@@ -34,15 +51,11 @@ class Velorn
     HWND Item(int id) const { return GetDlgItem(dlg_, id); }
     std::wstring Text(int id) const { return WindowText(Item(id)); }
     DWORD Pid() const { return pi_.dwProcessId; }
-    void Click(int id) const;                                // posted: the click may open a box
-    std::wstring Calculate(const std::wstring &speed) const; // type, press OK
+    HWND Button(const wchar_t *text) const { return ButtonOf(dlg_, text); }
+    bool Press(const wchar_t *button) const { return ::Press(Button(button)); }
+    // Puts the speed into the field, as a paste would, and presses OK.
+    std::wstring Calculate(const std::wstring &speed) const;
     HWND WaitBox(const wchar_t *caption, DWORD ms = 10000) const; // topmost with this caption
-    HWND Open(int id, const wchar_t *caption) const
-    {
-        Click(id);
-        return WaitBox(caption);
-    }
-    static void Answer(HWND box, int button);
     DWORD WaitExit() const; // exit status, STILL_ACTIVE after 10 s
 
   private:
