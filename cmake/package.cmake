@@ -2,8 +2,8 @@
 #   cmake -DVERSION=x.y.z -DEXE32=... -DEXE64=... -DOUT=dir -P cmake/package.cmake
 # (the win64 preset's target "release" runs it with the project's version).
 # Contents: 32bit/Velorn.exe, 64bit/Velorn.exe, README.txt (Czech and
-# English, CRLF for Notepad) and SHA256SUMS; fixed times and no extra
-# attributes, so the same exes give the same zip.
+# English, CRLF for Notepad) and SHA256SUMS; fixed times, modes and no extra
+# attributes, so the same exes give the same zip whatever the umask.
 set(name Velorn-${VERSION})
 set(stage ${OUT}/${name})
 file(REMOVE_RECURSE ${stage} ${OUT}/${name}.zip)
@@ -26,6 +26,8 @@ file(WRITE ${stage}/SHA256SUMS "${sums}")
 
 set(files ${contents} SHA256SUMS)
 list(TRANSFORM files PREPEND ${name}/)
+list(TRANSFORM files PREPEND ${OUT}/ OUTPUT_VARIABLE paths)
+file(CHMOD ${paths} PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 execute_process(COMMAND touch -d "2005-01-01 00:00:00 UTC" ${files} WORKING_DIRECTORY ${OUT}
                 COMMAND_ERROR_IS_FATAL ANY)
 # -X: no extra attributes (owner, access times) that would differ per build.
