@@ -1,9 +1,9 @@
 #!/bin/sh
 # Installs what Velorn's build and tests need from Debian's archive, where
-# missing. Where this machine can execute 32-bit x86 code, that includes
-# Wine's 32-bit half (wine32:i386), so the tests run the shipping 32-bit exe
-# too; never elsewhere, where Debian's wine wrapper would then pick a loader
-# that cannot start.
+# missing. Where this machine can execute 32-bit x86 code (runs-i386.sh),
+# that includes Wine's 32-bit half (wine32:i386), so the tests run the
+# shipping 32-bit exe too; never elsewhere, where Debian's wine wrapper would
+# then pick a loader that cannot start.
 set -eu
 cd "$(dirname "$0")/.."
 mkdir -p build
@@ -14,22 +14,11 @@ PACKAGES="cmake make googletest cppcheck clang-format
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
-# The kernel version does not tell; a 96-byte i386 program that exits with
-# status 42 does.
-runs_i386() {
-    echo 'f0VMRgEBAQAAAAAAAAAAAAIAAwABAAAAVIAECDQAAAAAAAAAAAAAADQAIAABAAAAAAAAAAEAAAAAAAAAAIAECACABAhgAAAAYAAAAAUAAAAAEAAAuAEAAAC7KgAAAM2A' |
-        base64 -d >build/i386-probe
-    chmod +x build/i386-probe
-    status=0
-    build/i386-probe 2>/dev/null || status=$?
-    [ "$status" -eq 42 ]
-}
-
 missing=""
 for p in $PACKAGES; do
     installed "$p" || missing="$missing $p"
 done
-if runs_i386; then
+if scripts/runs-i386.sh; then
     installed wine32:i386 || missing="$missing wine32:i386"
 fi
 [ -z "$missing" ] && exit 0
