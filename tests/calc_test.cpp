@@ -25,11 +25,9 @@ TEST(FormatEnergy, ReadsTheSpeedAsAtofAndPrintsTheResultAsPercentF)
         {"  100 km/h", "8.359053"},
         {"1e2", "8.359053"},
         {"1e104", "inf"},
-        // Where the order and form of the arithmetic show in the last digit:
-        // km/h times 1000, then divided by 3600; then v*v, times 0.39, times
-        // v, divided by 1000. Between them these two tell this from s/3.6,
-        // s*(1000/3600), v*v*v*0.39, 0.39*v*v*v, pow(v, 3), *0.001 and 18
-        // other orders and forms.
+        // The last digit tells s * 1000 / 3600 and v * v * 0.39 * v / 1000
+        // from s / 3.6, v * v * v * 0.39, pow(v, 3), * 0.001 and 18 other
+        // orders and forms.
         {"9612.61", "7424736.964118"},
         {"7653.42", "3747345.580112"},
     };

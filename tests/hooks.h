@@ -1,5 +1,4 @@
-// Force-included before ui/WinAPI_27.cpp in the test exe: memory and
-// message boxes go through the test.
+// Force-included before ui/WinAPI_27.cpp: memory and boxes go through the test.
 #include <windows.h>
 
 HGLOBAL WINAPI TestGlobalAlloc(UINT flags, SIZE_T bytes);

@@ -54,7 +54,6 @@ def checks(pe, version, manifest_file):
     manifest = ET.fromstring(embedded)
     def values(path, attribute=None):
         return [e.get(attribute) if attribute else e.text for e in manifest.iterfind(path, NS)]
-    yield "manifest version", values("v1:assemblyIdentity", "version") == [quad]
     yield "manifest: asInvoker", values(".//v3:requestedExecutionLevel", "level") == ["asInvoker"]
     yield "manifest: DPI-aware", values(".//ws:dpiAware") == ["true"]
     yield "manifest: no Common Controls 6", values(".//v1:dependency") == []
