@@ -1,4 +1,4 @@
-// Shows Velorn at work where nobody can watch: types a speed, clicks OK,
+// Shows Velorn at work where nobody can watch: types a speed and Enter,
 // saves a picture of the dialog as a BMP and quits through Storno and the
 // confirmation box. Usage: velorn_demo.exe [speed] [picture.bmp]
 #include <cstdio>
@@ -27,8 +27,8 @@ int wmain(int argc, wchar_t **argv)
         Velorn app;
         ClickAt(Centre(app.Item(IDC_RYCHLOST)));
         Type(speed);
-        WaitFor([&] { return app.Text(IDC_RYCHLOST) == speed; });
-        app.Press(L"OK");
+        Keys({VK_RETURN});
+        WaitFor([&] { return app.Text(IDC_ENERGIE) != L"0.00"; });
         std::wstring result = app.Text(IDC_ENERGIE);
         Sleep(300); // let the result field repaint before the picture
         if (argc > 2 && !SaveBmp(Capture(app.Dialog(), false), argv[2]))
