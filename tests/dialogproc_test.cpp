@@ -69,7 +69,6 @@ TEST(DialogProc, SurvivesFailuresQuitsOnlyOnYesAndNeverHandsOutTheDeletedBrush)
 
     // Only Yes quits: not a box that failed (0), nor Esc under Wine, nor No.
     HBRUSH brush = g_hbPozadi;
-    HDC dc = CreateCompatibleDC(nullptr);
     for (int answer : {0, IDCANCEL, IDNO}) {
         g_answer = [=] { return answer; };
         command(IDCANCEL);
@@ -87,7 +86,6 @@ TEST(DialogProc, SurvivesFailuresQuitsOnlyOnYesAndNeverHandsOutTheDeletedBrush)
     command(IDCANCEL);
     EXPECT_FALSE(IsWindowVisible(dlg));
     EXPECT_EQ(GetObjectType(brush), 0u);
-    EXPECT_EQ(DialogProc(dlg, WM_CTLCOLORSTATIC, (WPARAM)dc, 0), 0);
-    DeleteDC(dc);
+    EXPECT_EQ(DialogProc(dlg, WM_CTLCOLORSTATIC, 0, 0), 0);
     DestroyWindow(dlg);
 }
