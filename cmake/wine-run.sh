@@ -1,17 +1,23 @@
 #!/bin/sh
 # Runs a Windows program under wine64 in a private prefix in build/, with
 # code page 1250 and no Mono/Gecko prompts. --dpi N picks the prefix with
-# that screen resolution (default 96; the tests use 144). Without a display
-# it brings up its own Xvfb for this one run. Without a program it only
-# makes the prefix.
-# Usage: wine-run.sh [--dpi N] [PROGRAM [ARGS]]
+# that screen resolution (default 96; the tests use 144); --locale L runs
+# the program in another locale (default cs_CZ.UTF-8, which gives Wine code
+# page 1250). Without a display it brings up its own Xvfb for this one run.
+# Without a program it only makes the prefix.
+# Usage: wine-run.sh [--dpi N] [--locale L] [PROGRAM [ARGS]]
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 dpi=96
-if [ "${1:-}" = --dpi ]; then
-    dpi=$2
+locale=cs_CZ.UTF-8
+while [ $# -gt 1 ]; do
+    case $1 in
+    --dpi) dpi=$2 ;;
+    --locale) locale=$2 ;;
+    *) break ;;
+    esac
     shift 2
-fi
+done
 export WINEPREFIX="$root/build/wineprefix-$dpi"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -20,7 +26,7 @@ wine=/usr/lib/wine/wine64
 
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" \
-        sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" --dpi "$dpi" "$@"
+        sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" --dpi "$dpi" --locale "$locale" "$@"
 fi
 
 # First use creates the prefix; a lock keeps parallel runs from racing.
@@ -52,4 +58,5 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
     fi
     exec 9>&-
 fi
+export LC_ALL="$locale"
 [ $# -eq 0 ] || exec "$wine" "$@"

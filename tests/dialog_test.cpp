@@ -133,12 +133,13 @@ TEST(Velorn, BoxesAndQuitting)
     Velorn app(Exe());
     HWND dlg = app.Dialog();
     EXPECT_EQ(app.Calculate(L"72"), L"3.120000");
-    // Help and about: Windows-1250 texts, shown here in UTF-16 by Wine's
-    // code page 1250; owned by the dialog, which waits, unchanged.
+    // Help and about: Windows-1250 texts, read right through code page 1250
+    // under any locale; owned by the dialog, which waits, unchanged.
     const struct {
         const wchar_t *button, *caption, *begins;
     } boxes[] = {
-        {L"Nápověda", L"Návod", L"\nProgram je stále ve fázi testování, proto autor nenese\n"},
+        {L"Nápověda", L"Návod",
+         L"\nProgram je stále ve fázi testování, proto autor nenese\n žádnou odpovědnost"},
         {L"O programu", L"O programu Velorn", L"Version \nVelorn.0.1\n\n\nDěkuji"},
     };
     for (const auto &b : boxes) {

@@ -16,7 +16,8 @@ WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvc
 # msvcrt's conversions differ between Windows versions; the exe has its own.
 CONVERSIONS = {b"atof", b"strtod", b"sprintf", b"snprintf", b"_snprintf", b"vsnprintf"}
 NS = {"v1": "urn:schemas-microsoft-com:asm.v1", "v3": "urn:schemas-microsoft-com:asm.v3",
-      "ws": "http://schemas.microsoft.com/SMI/2005/WindowsSettings"}
+      "ws": "http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+      "ws19": "http://schemas.microsoft.com/SMI/2019/WindowsSettings"}
 
 
 def read(name, folder=RES):
@@ -56,6 +57,7 @@ def checks(pe, version, manifest_file):
         return [e.get(attribute) if attribute else e.text for e in manifest.iterfind(path, NS)]
     yield "manifest: asInvoker", values(".//v3:requestedExecutionLevel", "level") == ["asInvoker"]
     yield "manifest: DPI-aware", values(".//ws:dpiAware") == ["true"]
+    yield "manifest: code page of cs-CZ", values(".//ws19:activeCodePage") == ["cs-CZ"]
     yield "manifest: no Common Controls 6", values(".//v1:dependency") == []
 
 def main():
