@@ -3,31 +3,33 @@
 # code page 1250 and no Mono/Gecko prompts. --dpi N picks the prefix with
 # that screen resolution (default 96; the tests use 144); --locale L runs
 # the program in another locale (default cs_CZ.UTF-8, which gives Wine code
-# page 1250). Without a display it brings up its own Xvfb for this one run.
-# Without a program it only makes the prefix.
-# Usage: wine-run.sh [--dpi N] [--locale L] [PROGRAM [ARGS]]
+# page 1250); --desktop picks a prefix of its own whose windows a desktop's
+# window manager frames. Without a display it brings up its own Xvfb for
+# this one run. Without a program it only makes the prefix.
+# Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [PROGRAM [ARGS]]
 set -e
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" \
+        sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" "$@"
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 dpi=96
 locale=cs_CZ.UTF-8
-while [ $# -gt 1 ]; do
-    case $1 in
-    --dpi) dpi=$2 ;;
-    --locale) locale=$2 ;;
+prefix=wineprefix
+managed=N
+while :; do
+    case ${1:-} in
+    --dpi) dpi=$2 && shift 2 ;;
+    --locale) locale=$2 && shift 2 ;;
+    --desktop) prefix=wineprefix-desktop managed=Y && shift ;;
     *) break ;;
     esac
-    shift 2
 done
-export WINEPREFIX="$root/build/wineprefix-$dpi"
+export WINEPREFIX="$root/build/$prefix-$dpi"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=cs_CZ.UTF-8
 wine=/usr/lib/wine/wine64
-
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" \
-        sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" --dpi "$dpi" --locale "$locale" "$@"
-fi
 
 # First use creates the prefix; a lock keeps parallel runs from racing.
 if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
@@ -38,11 +40,12 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
         echo "wine-run: creating the Wine prefix $WINEPREFIX (once, 15-30 s)" >&2
         $wine wineboot -i >/dev/null 2>&1
         # No window manager runs under Xvfb: unmanaged windows do not wait
-        # two seconds for one each time they are hidden. Tahoma, the message
+        # two seconds for one each time they are hidden. On a desktop the
+        # window manager frames them (Managed=Y). Tahoma, the message
         # box font, gives way to DejaVu Sans: Wine's Tahoma has no small
         # bitmap glyph for the Czech "ů". A crash ends with a backtrace, not
         # with a dialog that nobody can close.
-        printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+        printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' "\"Managed\"=\"$managed\"" '' \
             '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf %08x "$dpi")" '' \
             '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"Tahoma"="DejaVu Sans"' '' \
             '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' \

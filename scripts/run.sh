@@ -8,9 +8,9 @@ scripts/build.sh win32 win64
 echo "Windows executables: build/win32/Velorn.exe (32-bit), build/win64/Velorn.exe (64-bit)"
 
 if [ -n "${DISPLAY:-}" ]; then
-    echo "run: starting Velorn on $DISPLAY"
+    echo "run: starting Velorn on $DISPLAY, framed by your window manager like any window"
     status=0
-    cmake/wine-run.sh build/win64/Velorn.exe || status=$?
+    cmake/wine-run.sh --desktop build/win64/Velorn.exe || status=$?
     echo "Velorn ended with exit status $status"
 else
     echo "run: no display: typing a speed into Velorn inside Xvfb"
