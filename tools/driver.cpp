@@ -106,6 +106,8 @@ bool Press(HWND button)
     // The button answers BM_GETSTATE only between messages, so once it
     // reads as up again the click's command has been handled, or has
     // opened a box whose loop answers for it.
+    if (!button)
+        return false;
     POINT pt = Centre(button);
     Mouse(pt, 0);
     Mouse(pt, MOUSEEVENTF_LEFTDOWN);
