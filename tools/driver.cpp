@@ -3,8 +3,6 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "resource.h"
-
 std::wstring ExeBesideMe(const wchar_t *name)
 {
     wchar_t path[MAX_PATH];
@@ -156,13 +154,6 @@ Velorn::~Velorn()
     }
     CloseHandle(pi_.hThread);
     CloseHandle(pi_.hProcess);
-}
-
-std::wstring Velorn::Calculate(const std::wstring &speed) const
-{
-    SendMessageW(Item(IDC_RYCHLOST), WM_SETTEXT, 0, (LPARAM)speed.c_str());
-    Press(L"OK");
-    return Text(IDC_ENERGIE);
 }
 
 HWND Velorn::WaitBox(const wchar_t *caption, DWORD ms) const

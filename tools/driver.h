@@ -53,8 +53,6 @@ class Velorn
     DWORD Pid() const { return pi_.dwProcessId; }
     HWND Button(const wchar_t *text) const { return ButtonOf(dlg_, text); }
     bool Press(const wchar_t *button) const { return ::Press(Button(button)); }
-    // Puts the speed into the field, as a paste would, and presses OK.
-    std::wstring Calculate(const std::wstring &speed) const;
     HWND WaitBox(const wchar_t *caption, DWORD ms = 10000) const; // topmost with this caption
     DWORD WaitExit() const; // exit status, STILL_ACTIVE after 10 s
 
