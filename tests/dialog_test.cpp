@@ -12,11 +12,12 @@
 
 #include "driver.h"
 #include "resource.h"
+#include "texts.h"
 
 namespace
 {
 
-const wchar_t *kQuit = L"Potvrzení ukončení";
+const std::wstring kQuit = Wide(QUIT_CAPTION);
 
 std::wstring Exe()
 {
@@ -166,10 +167,9 @@ TEST(Velorn, BoxesAndQuitting)
         SCOPED_TRACE(way);
         EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dlg; }));
         quit();
-        HWND box = app.WaitBox(kQuit);
+        HWND box = app.WaitBox(kQuit.c_str());
         ASSERT_TRUE(box);
-        EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)),
-                  L"Opravdu si přejete ukončit tento program?");
+        EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), Wide(QUIT_TEXT));
         EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
         EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == box; }));
         Keys({answer});
@@ -189,7 +189,7 @@ TEST(Velorn, BoxesAndQuitting)
         PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
     PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_ENERGIE) == L"0.390000"; }));
-    std::vector<HWND> quits = WindowsOf(app.Pid(), kQuit); // newest first
+    std::vector<HWND> quits = WindowsOf(app.Pid(), kQuit.c_str()); // newest first
     ASSERT_EQ(quits.size(), 3u);
     // One more, through the close box, which the boxes leave uncovered,
     // brings the newest to the front instead.

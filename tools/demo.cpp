@@ -7,6 +7,7 @@
 
 #include "driver.h"
 #include "resource.h"
+#include "texts.h"
 
 static bool SaveBmp(const Picture &pic, const wchar_t *path)
 {
@@ -35,7 +36,7 @@ int wmain(int argc, wchar_t **argv)
             fwprintf(stderr, L"cannot write %ls\n", argv[2]);
         wprintf(L"%ls km/h -> %ls kWh\n", speed.c_str(), result.c_str());
         app.Press(L"Storno");
-        Answer(app.WaitBox(L"Potvrzen\u00ed ukon\u010den\u00ed"), IDYES);
+        Answer(app.WaitBox(Wide(QUIT_CAPTION).c_str()), IDYES);
         DWORD status = app.WaitExit();
         wprintf(L"exit status %lu\n", status);
         return status == 2 ? 0 : 1;

@@ -17,6 +17,14 @@ std::wstring WindowText(HWND hwnd)
     return text;
 }
 
+std::wstring Wide(const char *utf8)
+{
+    std::wstring text(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), static_cast<int>(text.size()));
+    text.pop_back(); // the terminator
+    return text;
+}
+
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption)
 {
     struct Search {

@@ -11,6 +11,8 @@
 
 std::wstring ExeBesideMe(const wchar_t *name);
 std::wstring WindowText(HWND hwnd);
+// A UTF-8 text, such as those of texts.h, as a window shows it.
+std::wstring Wide(const char *utf8);
 // Visible dialogs and message boxes (#32770) of a process, topmost first;
 // with a caption, only those that carry it.
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption = nullptr);

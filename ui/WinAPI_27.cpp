@@ -1,14 +1,15 @@
 // Velorn: the main dialog. WinMain runs it modally; DialogProc reacts to
 // the calculation, quit, help and about commands and paints the background.
 //
-// This file is UTF-8; it is compiled with -fexec-charset=CP1250, so the
-// Czech string literals below become the Windows-1250 bytes that the ANSI
-// message box calls expect.
+// This file is compiled with -fexec-charset=CP1250, so the Czech texts of
+// texts.h become the Windows-1250 bytes that the ANSI message box calls
+// expect.
 #include <windows.h>
 #include <commctrl.h>
 
 #include "energy.h"
 #include "resource.h"
+#include "texts.h"
 
 HINSTANCE g_hInst;
 HBRUSH g_hbPozadi;
@@ -27,31 +28,6 @@ constexpr int MAX_CONFIRMATIONS = 3;
 
 // Light cyan: red 0xA0, green 0xFF, blue 0xFF
 constexpr COLORREF TEXT_COLOUR = RGB(0xA0, 0xFF, 0xFF);
-
-constexpr char QUIT_TEXT[] = "Opravdu si přejete ukončit tento program?";
-constexpr char QUIT_CAPTION[] = "Potvrzení ukončení";
-
-constexpr char HELP_CAPTION[] = "Návod";
-constexpr char HELP_TEXT[] =
-    "\n"
-    "Program je stále ve fázi testování, proto autor nenese\n"
-    " žádnou odpovědnost za případné chyby způsobené programem.\n"
-    "Program na určení energie nutné k vyrovnání odporu vzduchu \n"
-    "osobních automobilů,se součinitelem odporu 0.3 a čelním průřezem 2metry\n"
-    "čtvereční.\n"
-    "Do horního editačního pole zadáme rychlost vozu v kilometrech\n"
-    "a zmáčkneme tlačítko OK.\n"
-    "V poli Energie nutná k vyrovnání odporu vzduchu přečteme výsledek. \n"
-    "Hodnota je kilowatthodinách.";
-
-constexpr char ABOUT_CAPTION[] = "O programu Velorn";
-constexpr char ABOUT_TEXT[] = "Version \n"
-                              "Velorn.0.1\n"
-                              "\n"
-                              "\n"
-                              "Děkuji všem, kteří pomohli program vyzkoušet a vylepšit.\n"
-                              "Napsáno v jazyce C++ pro Win32, přeloženo GCC (MinGW-w64).\n"
-                              "2005";
 
 void Calculate(HWND hDlg)
 {

@@ -1,0 +1,33 @@
+// The texts of Velorn's message boxes, UTF-8 here. The program is compiled
+// with -fexec-charset=CP1250, so it hands them to the ANSI calls as
+// Windows-1250 bytes; compiled as they are, they are UTF-8, which the driver
+// and the tests widen to find the boxes and read what they show.
+#ifndef VELORN_TEXTS_H
+#define VELORN_TEXTS_H
+
+constexpr char QUIT_CAPTION[] = "Potvrzení ukončení";
+constexpr char QUIT_TEXT[] = "Opravdu si přejete ukončit tento program?";
+
+constexpr char HELP_CAPTION[] = "Návod";
+constexpr char HELP_TEXT[] =
+    "\n"
+    "Program je stále ve fázi testování, proto autor nenese\n"
+    " žádnou odpovědnost za případné chyby způsobené programem.\n"
+    "Program na určení energie nutné k vyrovnání odporu vzduchu \n"
+    "osobních automobilů,se součinitelem odporu 0.3 a čelním průřezem 2metry\n"
+    "čtvereční.\n"
+    "Do horního editačního pole zadáme rychlost vozu v kilometrech\n"
+    "a zmáčkneme tlačítko OK.\n"
+    "V poli Energie nutná k vyrovnání odporu vzduchu přečteme výsledek. \n"
+    "Hodnota je kilowatthodinách.";
+
+constexpr char ABOUT_CAPTION[] = "O programu Velorn";
+constexpr char ABOUT_TEXT[] = "Version \n"
+                              "Velorn.0.1\n"
+                              "\n"
+                              "\n"
+                              "Děkuji všem, kteří pomohli program vyzkoušet a vylepšit.\n"
+                              "Napsáno v jazyce C++ pro Win32, přeloženo GCC (MinGW-w64).\n"
+                              "2005";
+
+#endif
