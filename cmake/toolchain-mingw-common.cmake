@@ -1,3 +1,5 @@
+# Debian's MinGW-w64 compilers for TOOLCHAIN_PREFIX; the -posix ones have
+# the threads that GoogleTest's std::mutex needs.
 set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)

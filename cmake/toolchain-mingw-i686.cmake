@@ -1,5 +1,4 @@
-# Cross-build for 32-bit Windows, the shipping target. Its tests run in the
-# win64 preset, which drives this exe under Wine where the machine can.
+# Cross-build for 32-bit Windows, the shipping target.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)

@@ -91,11 +91,11 @@ TEST(Velorn, StartsCentredCalculatesAndPaints)
     for (const auto &p : presses)
         EXPECT_EQ(Calculate(app, p.speed), p.result) << p.speed.size() << " characters";
 
-    // The picture, at the tests' 144 DPI: an 8-point font is 16 pixels
-    // high, so the 170 dialog units of the client area take 340 at least.
+    // The picture, scaled: the 8-point font is 8/72 of an inch high, 8
+    // vertical dialog units, so the 170 of the client area take 170/72 inch.
     Sleep(300); // the result field repaints
     Picture pic = Capture(dlg, true);
-    EXPECT_GE(pic.height, 340);
+    EXPECT_GE(pic.height, MulDiv(170, GetDpiForSystem(), 72));
     // Outside the controls: the background bitmap, tiled from the corner.
     HMODULE exe = LoadLibraryExW(Exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HBITMAP bmp = LoadBitmapW(exe, MAKEINTRESOURCEW(IDB_POZADI));
