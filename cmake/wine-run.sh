@@ -4,13 +4,12 @@
 # that screen resolution (default 96; the tests use 144); --locale L runs
 # the program in another locale (default cs_CZ.UTF-8, which gives Wine code
 # page 1250); --desktop picks a prefix of its own whose windows a desktop's
-# window manager frames. Without a display it brings up its own Xvfb for
-# this one run. Without a program it only makes the prefix.
+# window manager frames. Without a display it runs on a screen of its own
+# (xvfb.sh) for this one run. Without a program it only makes the prefix.
 # Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [PROGRAM [ARGS]]
 set -e
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" \
-        sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" "$@"
+    exec "$(dirname "$0")/xvfb.sh" sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" "$@"
 fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 dpi=96

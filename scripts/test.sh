@@ -7,7 +7,7 @@ set -u
 cd "$(dirname "$0")/.."
 scripts/build.sh win32 win64 || exit 1
 echo "test: running the tests under Wine inside Xvfb"
-xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset win64
+cmake/xvfb.sh ctest --preset win64
 status=$?
 # A skipped test has said why; ctest itself shows only that it did not run.
 grep -h "^[a-z0-9_]* skipped: " build/win64/Testing/Temporary/LastTest.log | sed 's/^/test: /'
