@@ -9,18 +9,20 @@
 # Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [PROGRAM [ARGS]]
 set -e
 if [ -z "${DISPLAY:-}" ]; then
-    exec "$(dirname "$0")/xvfb.sh" sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$0" "$@"
+    exec "$(dirname "$0")/xvfb.sh" "$0" --own-screen "$@"
 fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 dpi=96
 locale=cs_CZ.UTF-8
 prefix=wineprefix
 managed=N
+own_screen=
 while :; do
     case ${1:-} in
     --dpi) dpi=$2 && shift 2 ;;
     --locale) locale=$2 && shift 2 ;;
     --desktop) prefix=wineprefix-desktop managed=Y && shift ;;
+    --own-screen) own_screen=1 && shift ;;
     *) break ;;
     esac
 done
@@ -61,4 +63,11 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
     exec 9>&-
 fi
 export LC_ALL="$locale"
-[ $# -eq 0 ] || exec "$wine" "$@"
+[ $# -eq 0 ] && exit 0
+[ -n "$own_screen" ] || exec "$wine" "$@"
+# The screen goes with this run: the prefix's Wine processes end first, so
+# that none of them reports its X connection broken.
+status=0
+"$wine" "$@" || status=$?
+/usr/lib/wine/wineserver -w
+exit $status
