@@ -33,4 +33,4 @@ execute_process(COMMAND touch -d "2005-01-01 00:00:00 UTC" ${files} WORKING_DIRE
 # -X: no extra attributes (owner, access times) that would differ per build.
 execute_process(COMMAND env TZ=UTC zip -X -q ${name}.zip ${files} WORKING_DIRECTORY ${OUT}
                 COMMAND_ERROR_IS_FATAL ANY)
-message(STATUS "Release package: ${OUT}/${name}.zip")
+message(STATUS "Release package: ${OUT}/${name}.zip\n${sums}")

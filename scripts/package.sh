@@ -1,7 +1,7 @@
 #!/bin/sh
-# Builds both exes and makes the release package build/Velorn-<version>.zip.
+# Builds both exes and makes the release package Velorn-<version>.zip
+# beside the builds.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/build.sh win32 win64
+scripts/build.sh win32 win64 >/dev/null
 cmake --build --preset win64 --target release
-cat build/Velorn-*/SHA256SUMS

@@ -22,5 +22,6 @@ done
 cmp "$work/022/Velorn-$1.zip" "$work/002/Velorn-$1.zip"
 cd "$work" && unzip -q "022/Velorn-$1.zip" -d unpacked && cd "unpacked/Velorn-$1"
 sha256sum -c SHA256SUMS
-cmp 32bit/Velorn.exe "$work/src/build/win32/Velorn.exe"
-cmp 64bit/Velorn.exe "$work/src/build/win64/Velorn.exe"
+# The copy's builds lie where the originals lie in the sources.
+cmp 32bit/Velorn.exe "$work/src/${2#"$src"/}"
+cmp 64bit/Velorn.exe "$work/src/${3#"$src"/}"
