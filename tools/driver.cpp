@@ -12,8 +12,11 @@ std::wstring ExeBesideMe(const wchar_t *name)
 
 std::wstring WindowText(HWND hwnd)
 {
-    std::wstring text(70000, L'\0');
-    text.resize((size_t)SendMessageW(hwnd, WM_GETTEXT, text.size(), (LPARAM)text.data()));
+    std::wstring text(static_cast<size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)), L'\0');
+    // The terminator that WM_GETTEXT adds goes where std::wstring keeps one.
+    const LRESULT got =
+        SendMessageW(hwnd, WM_GETTEXT, text.size() + 1, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(got));
     return text;
 }
 
