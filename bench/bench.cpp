@@ -28,7 +28,7 @@ double Now()
         QueryPerformanceFrequency(&freq);
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
-    return 1000.0 * (double)t.QuadPart / (double)freq.QuadPart;
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
 Launch Run(const wchar_t *exe, bool calculate)
@@ -42,22 +42,24 @@ Launch Run(const wchar_t *exe, bool calculate)
     if (!CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi)) {
         fwprintf(stderr, L"cannot start %ls\n", path.c_str());
-        exit(1);
+        std::exit(1);
     }
     std::vector<HWND> shown;
     while ((shown = WindowsOf(pi.dwProcessId)).empty())
         Sleep(1);
     l.visibleMs = Now() - start;
     if (calculate) {
-        SendDlgItemMessageW(shown[0], IDC_RYCHLOST, WM_SETTEXT, 0, (LPARAM)L"100");
+        SendDlgItemMessageW(shown[0], IDC_RYCHLOST, WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(L"100"));
         SendMessageW(shown[0], WM_COMMAND, IDOK, 0);
         l.resultMs = Now() - start;
     }
     PROCESS_MEMORY_COUNTERS_EX mem{};
-    GetProcessMemoryInfo(pi.hProcess, (PROCESS_MEMORY_COUNTERS *)&mem, sizeof mem);
+    GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&mem),
+                         sizeof mem);
     // Private bytes: Wine fills PagefileUsage (the same figure on Windows)
     // but leaves PrivateUsage at 0.
-    l.privateKiB = (double)mem.PagefileUsage / 1024.0;
+    l.privateKiB = static_cast<double>(mem.PagefileUsage) / 1024.0;
     TerminateProcess(pi.hProcess, 0);
     WaitForSingleObject(pi.hProcess, 5000);
     CloseHandle(pi.hThread);

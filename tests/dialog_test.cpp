@@ -28,7 +28,7 @@ std::wstring Exe()
 // Puts the speed into the field, as a paste would, and presses OK.
 std::wstring Calculate(const Velorn &app, const std::wstring &speed)
 {
-    SendMessageW(app.Item(IDC_RYCHLOST), WM_SETTEXT, 0, (LPARAM)speed.c_str());
+    SendMessageW(app.Item(IDC_RYCHLOST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(speed.c_str()));
     app.Press(L"OK");
     return app.Text(IDC_ENERGIE);
 }
@@ -38,7 +38,7 @@ RECT Place(HWND control)
 {
     RECT rc;
     GetWindowRect(control, &rc);
-    MapWindowPoints(nullptr, GetParent(control), (POINT *)&rc, 2);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT *>(&rc), 2);
     return rc;
 }
 
@@ -184,7 +184,7 @@ TEST(Velorn, BoxesAndQuitting)
 
     // A storm of Stornos, faster than any hand, opens three boxes at most,
     // and OK still calculates beneath them: posted last, it is handled last.
-    SendMessageW(app.Item(IDC_RYCHLOST), WM_SETTEXT, 0, (LPARAM)L"36");
+    SendMessageW(app.Item(IDC_RYCHLOST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"36"));
     for (int i = 0; i < 2000; ++i)
         PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
     PostMessageW(dlg, WM_COMMAND, IDOK, 0);

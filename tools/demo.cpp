@@ -9,9 +9,11 @@
 #include "resource.h"
 #include "texts.h"
 
-static bool SaveBmp(const Picture &pic, const wchar_t *path)
+namespace
 {
-    DWORD bytes = (DWORD)(pic.pixels.size() * 4);
+bool SaveBmp(const Picture &pic, const wchar_t *path)
+{
+    const auto bytes = static_cast<DWORD>(pic.pixels.size() * 4);
     BITMAPINFOHEADER info = {sizeof info, pic.width, -pic.height, 1, 32, BI_RGB, bytes, 0, 0, 0, 0};
     BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof info};
     file.bfSize = file.bfOffBits + bytes;
@@ -20,6 +22,7 @@ static bool SaveBmp(const Picture &pic, const wchar_t *path)
               fwrite(pic.pixels.data(), bytes, 1, f);
     return f && !fclose(f) && ok;
 }
+} // namespace
 
 int wmain(int argc, wchar_t **argv)
 {

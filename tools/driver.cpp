@@ -37,7 +37,7 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption)
     } search{pid, caption, {}};
     EnumWindows(
         [](HWND hwnd, LPARAM lParam) -> BOOL {
-            Search *s = (Search *)lParam;
+            auto *s = reinterpret_cast<Search *>(lParam);
             DWORD owner = 0;
             wchar_t cls[16] = {};
             GetWindowThreadProcessId(hwnd, &owner);
@@ -47,7 +47,7 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption)
                 s->windows.push_back(hwnd);
             return TRUE;
         },
-        (LPARAM)&search);
+        reinterpret_cast<LPARAM>(&search));
     return search.windows;
 }
 
@@ -189,7 +189,7 @@ Picture Pixels(HBITMAP bmp)
     Picture pic;
     pic.width = info.bmWidth;
     pic.height = info.bmHeight;
-    pic.pixels.resize((size_t)pic.width * pic.height);
+    pic.pixels.resize(static_cast<size_t>(pic.width) * pic.height);
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof bi.bmiHeader, pic.width, -pic.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     HDC dc = GetDC(nullptr);
@@ -205,7 +205,7 @@ Picture Capture(HWND hwnd, bool clientOnly)
     RECT rc;
     if (clientOnly) {
         GetClientRect(hwnd, &rc);
-        MapWindowPoints(hwnd, nullptr, (POINT *)&rc, 2);
+        MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT *>(&rc), 2);
     } else {
         GetWindowRect(hwnd, &rc);
     }

@@ -67,7 +67,7 @@ class Velorn
 struct Picture {
     int width = 0, height = 0;
     std::vector<DWORD> pixels;
-    DWORD At(int x, int y) const { return pixels[(size_t)y * width + x]; }
+    DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Picture Pixels(HBITMAP bmp);
 Picture Capture(HWND hwnd, bool clientOnly); // as the screen shows it
