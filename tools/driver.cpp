@@ -155,6 +155,9 @@ Velorn::Velorn(const std::wstring &exe)
     dlg_ = shown.empty() ? nullptr : shown[0];
     if (!dlg_)
         throw std::runtime_error("Velorn's dialog did not appear");
+    // Input reaches it once it is active; until then a click may land on
+    // whatever the screen showed before.
+    WaitFor([&] { return GetForegroundWindow() == dlg_; });
 }
 
 Velorn::~Velorn()

@@ -44,8 +44,8 @@ bool Answer(HWND box, int button);
 class Velorn
 {
   public:
-    // Starts the program and waits for its dialog; the first start in a
-    // new Wine prefix may take a while.
+    // Starts the program and waits for its dialog to be shown and active;
+    // the first start in a new Wine prefix may take a while.
     explicit Velorn(const std::wstring &exe = ExeBesideMe(L"Velorn.exe"));
     ~Velorn(); // kills it if it still runs, so a hang fails only its test
 
