@@ -1,10 +1,28 @@
-// Force-included before ui/WinAPI_27.cpp: memory and boxes go through the test.
+// Force-included before ui/WinAPI_27.cpp: the test sees each memory block and
+// hook taken and given back, can fail an allocation, and answers the boxes.
 #include <windows.h>
 
-HGLOBAL WINAPI TestGlobalAlloc(UINT flags, SIZE_T bytes);
-HGLOBAL WINAPI TestGlobalFree(HGLOBAL mem);
-int WINAPI TestMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+#include <set>
 
-#define GlobalAlloc TestGlobalAlloc
-#define GlobalFree TestGlobalFree
-#define MessageBoxA TestMessageBoxA
+extern std::set<const void *> g_live; // taken and not yet given back
+extern int g_allocs, g_failAlloc, g_strays;
+int TestMessageBox();
+
+template <class Handle> Handle Take(Handle handle)
+{
+    if (handle)
+        g_live.insert(handle);
+    return handle;
+}
+
+// What is given back twice, or was never taken, is counted and kept.
+template <class Handle, class Real> auto GiveBack(Handle handle, Real real)
+{
+    return g_live.erase(handle) ? real(handle) : (++g_strays, decltype(real(handle)){});
+}
+
+#define GlobalAlloc(...) Take(g_allocs++ == g_failAlloc ? nullptr : GlobalAlloc(__VA_ARGS__))
+#define GlobalFree(mem) GiveBack(mem, GlobalFree)
+#define SetWindowsHookExA(...) Take(SetWindowsHookExA(__VA_ARGS__))
+#define UnhookWindowsHookEx(hook) GiveBack(hook, UnhookWindowsHookEx)
+#define MessageBoxA(...) TestMessageBox()
