@@ -1,23 +1,21 @@
-// The real Velorn.exe under Wine (beside this test, or as VELORN_EXE names
-// it), worked as a person works it: buttons found by their text and clicked,
-// keys typed. Starting it is the slow part, so each launch checks much.
+// The real Velorn.exe (beside this test, or as VELORN_EXE names it), worked
+// with real clicks and keys; starting it is slow, so each launch checks much.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <string>
-#include <vector>
+#include <functional>
+#include <set>
 
 #include <gtest/gtest.h>
 
 #include "driver.h"
+#include "energy.h"
 #include "resource.h"
 #include "texts.h"
 
 namespace
 {
-
-const std::wstring kQuit = Wide(QUIT_CAPTION);
 
 std::wstring Exe()
 {
@@ -25,21 +23,19 @@ std::wstring Exe()
     return exe ? exe : ExeBesideMe(L"Velorn.exe");
 }
 
-// Puts the speed into the field, as a paste would, and presses OK.
-std::wstring Calculate(const Velorn &app, const std::wstring &speed)
+// What the calculation gives for a speed text.
+std::wstring Calculated(const std::wstring &speed)
 {
-    SendMessageW(app.Item(IDC_RYCHLOST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(speed.c_str()));
-    app.Press(L"OK");
-    return app.Text(IDC_ENERGIE);
+    char out[ENERGY_TEXT_MAX];
+    return Wide(FormatEnergy(std::string(speed.begin(), speed.end()).c_str(), out, sizeof out));
 }
 
-// A control's rectangle in its dialog's client area.
-RECT Place(HWND control)
+// The control that the next key goes to.
+HWND Focus(HWND dlg)
 {
-    RECT rc;
-    GetWindowRect(control, &rc);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT *>(&rc), 2);
-    return rc;
+    GUITHREADINFO gui{sizeof gui, 0, {}, {}, {}, {}, {}, {}, {}};
+    GetGUIThreadInfo(GetWindowThreadProcessId(dlg, nullptr), &gui);
+    return gui.hwndFocus;
 }
 
 // The caption's close box: the square at its right end, where a person
@@ -52,158 +48,173 @@ POINT CloseBox(HWND hwnd)
     return {rc.right - (rc.bottom - rc.top) / 2, (rc.top + rc.bottom) / 2};
 }
 
-TEST(Velorn, StartsCentredCalculatesAndPaints)
+// Whether a message box shows this standard icon: it is drawn here as the
+// box's icon control draws it, on the same background, and compared.
+bool Shows(HWND box, LPCSTR icon)
+{
+    const Picture shown = Capture(GetDlgItem(box, 0x0440), true);
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, shown.width, shown.height);
+    SelectObject(dc, bmp);
+    const DWORD back = shown.width ? shown.At(0, 0) : 0;
+    SetDCBrushColor(dc, RGB(back >> 16, back >> 8 & 0xFF, back & 0xFF));
+    RECT all{0, 0, shown.width, shown.height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    DrawIconEx(dc, 0, 0, LoadIconA(nullptr, icon), 0, 0, 0, nullptr, DI_NORMAL);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    const bool same = shown.width && Pixels(bmp).pixels == shown.pixels;
+    DeleteObject(bmp);
+    return same;
+}
+
+TEST(Velorn, StartsCentredTakesTheKeyboardPaintsAndEndsOnce)
 {
     Velorn app(Exe());
-    HWND dlg = app.Dialog();
-    RECT rc, screen;
-    GetWindowRect(dlg, &rc);
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
-    EXPECT_NEAR(rc.left + rc.right, screen.left + screen.right, 1);
-    EXPECT_NEAR(rc.top + rc.bottom, screen.top + screen.bottom, 1);
+    HWND dlg = app.Dialog(), field = app.Item(IDC_RYCHLOST);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR(Centre(dlg).x, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR(Centre(dlg).y, (work.top + work.bottom) / 2, 1);
     EXPECT_EQ(app.Text(IDC_ENERGIE), L"0.00");
-    // No control is given the focus at start, so what is typed goes nowhere
-    // until the field is clicked. (As it activates the dialog, Wine's dialog
-    // manager puts the focus on the first tab stop, OK.)
-    GUITHREADINFO gui{sizeof gui, 0, {}, {}, {}, {}, {}, {}, {}};
-    GetGUIThreadInfo(GetWindowThreadProcessId(dlg, nullptr), &gui);
-    EXPECT_TRUE(gui.hwndFocus == nullptr || gui.hwndFocus == dlg ||
-                gui.hwndFocus == app.Button(L"OK"));
+    // No control is given the focus, so keys go nowhere until the field is
+    // clicked. (Wine's dialog manager then focuses OK.)
+    HWND ok = app.Button(L"OK"), focus = Focus(dlg);
+    EXPECT_TRUE(focus == nullptr || focus == dlg || focus == ok);
     Type(L"5");
-    ClickAt(Centre(app.Item(IDC_RYCHLOST)));
-    Type(L"100");
-    EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_RYCHLOST) == L"100"; }));
-    // Enter in the field is the default button's command.
-    Keys({VK_RETURN});
-    EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_ENERGIE) == L"8.359053"; }));
+    ClickAt(Centre(field));
 
-    // Every press of OK reads the field anew; the field gives at most
-    // 65,534 characters. Blanks, not digits: Wine's edit control takes
-    // seconds to lay out tens of thousands of glyphs.
-    const struct {
-        std::wstring speed;
-        const wchar_t *result;
-    } presses[] = {
-        {L"9612.61", L"7424736.964118"}, // the order of the arithmetic shows
-        {std::wstring(65531, L' ') + L"100", L"8.359053"},
-        {std::wstring(65532, L' ') + L"100", L"0.008359"}, // read as 10
-    };
-    for (const auto &p : presses)
-        EXPECT_EQ(Calculate(app, p.speed), p.result) << p.speed.size() << " characters";
+    // Speeds typed key by key, one far wider than the field, and results of
+    // every length up to the longest finite one arrive whole. Tab goes round
+    // every control that takes input in the template's order (Shift+Tab
+    // back) and selects the field's text; Enter there is OK's command.
+    HWND storno = app.Button(L"Storno"), help = app.Button(L"Nápověda"),
+         about = app.Button(L"O programu");
+    const HWND forth[] = {ok, storno, help, about, field},
+               back[] = {about, help, storno, ok, field};
+    const std::wstring speeds[] = {
+        L"100", L"-20",     L"50,5",
+        L"1e8", L"2.7e103", L"  00000000000000000000000000000000000009612.61000 km/h"};
+    for (const std::wstring &speed : speeds) {
+        SCOPED_TRACE(speed);
+        for (HWND next : speed == speeds[2] ? back : forth)
+            if (speed != speeds[0]) {
+                speed == speeds[2] ? Keys({VK_SHIFT, VK_TAB}) : Keys({VK_TAB});
+                ASSERT_TRUE(WaitFor([&] { return Focus(dlg) == next; }));
+            }
+        Type(speed);
+        EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_RYCHLOST) == speed; }));
+        Keys({VK_RETURN});
+        EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_ENERGIE) == Calculated(speed); }));
+    }
+    EXPECT_EQ(Calculated(speeds[3]).size(), 26u);
+    EXPECT_EQ(Calculated(speeds[4]).size(), 313u);
 
-    // The picture, scaled: the 8-point font is 8/72 of an inch high, 8
-    // vertical dialog units, so the 170 of the client area take 170/72 inch.
+    // At most 65,534 characters are read: pasted blanks (Wine lays out as
+    // many digits slowly).
+    for (int blanks : {65531, 65532}) {
+        std::wstring speed = std::wstring(blanks, L' ') + L"100";
+        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(speed.c_str()));
+        app.Press(L"OK");
+        EXPECT_EQ(app.Text(IDC_ENERGIE), blanks == 65531 ? L"8.359053" : L"0.008359"); // 10
+    }
+
+    // The picture, scaled: 170 dialog units, at 8 to a line of the 8-point
+    // font, are 170/72 of an inch high.
     Sleep(300); // the result field repaints
     Picture pic = Capture(dlg, true);
     EXPECT_GE(pic.height, MulDiv(170, GetDpiForSystem(), 72));
-    // Outside the controls: the background bitmap, tiled from the corner.
-    HMODULE exe = LoadLibraryExW(Exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HBITMAP bmp = LoadBitmapW(exe, MAKEINTRESOURCEW(IDB_POZADI));
-    Picture tile = Pixels(bmp);
-    DeleteObject(bmp);
-    FreeLibrary(exe);
+    // In the right sixth, beyond the buttons, only the exe's background
+    // bitmap, tiled from the corner. (The bitmap stays loaded till the end.)
+    const Picture tile =
+        Pixels(LoadBitmapW(LoadLibraryExW(Exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE),
+                           MAKEINTRESOURCEW(IDB_POZADI)));
     ASSERT_GT(tile.width, 0);
-    std::vector<RECT> controls;
-    for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        controls.push_back(Place(c));
-    int background = 0, wrong = 0;
+    int wrong = 0;
     for (int y = 0; y < pic.height; ++y)
-        for (int x = 0; x < pic.width; ++x) {
-            POINT pt = {x, y};
-            if (std::none_of(controls.begin(), controls.end(),
-                             [&](const RECT &r) { return PtInRect(&r, pt); })) {
-                ++background;
-                wrong += pic.At(x, y) != tile.At(x % tile.width, y % tile.height);
-            }
-        }
-    EXPECT_GT(background, pic.width * pic.height / 2);
+        for (int x = pic.width * 5 / 6; x < pic.width; ++x)
+            wrong += pic.At(x, y) != tile.At(x % tile.width, y % tile.height);
     EXPECT_EQ(wrong, 0);
-    // The labels, the group box caption and the result: light cyan letters
-    // straight on the pattern. Behind the labels' letters no white, which
-    // an opaque text background would be (the other two have white edges).
+    // Light cyan letters straight on the pattern: in the labels, the group
+    // box caption and the result, with no white behind the label's letters.
     for (int id : {65535, 65533, 65534, IDC_ENERGIE}) {
-        RECT r = Place(GetDlgItem(dlg, id)), shown = {0, 0, pic.width, pic.height};
-        IntersectRect(&r, &r, &shown);
-        int cyan = 0, white = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) {
-                cyan += pic.At(x, y) == 0xA0FFFF;
-                white += pic.At(x, y) == 0xFFFFFF;
-            }
-        EXPECT_GT(cyan, 30) << id;
-        if (id == 65535 || id == 65533) {
-            EXPECT_EQ(white, 0) << id;
-        }
+        const std::vector<DWORD> shown = Capture(GetDlgItem(dlg, id), true).pixels;
+        EXPECT_GT(std::count(shown.begin(), shown.end(), 0xA0FFFFu), 30) << id;
+        EXPECT_TRUE(id != 65535 || std::count(shown.begin(), shown.end(), 0xFFFFFFu) == 0);
     }
-}
 
-TEST(Velorn, BoxesAndQuitting)
-{
-    Velorn app(Exe());
-    HWND dlg = app.Dialog();
-    EXPECT_EQ(Calculate(app, L"72"), L"3.120000");
-    // Help and about: Windows-1250 texts, read right through code page 1250
-    // under any locale; owned by the dialog, which waits, unchanged.
-    const struct {
-        const wchar_t *button, *caption, *begins;
-    } boxes[] = {
-        {L"Nápověda", L"Návod",
-         L"\nProgram je stále ve fázi testování, proto autor nenese\n žádnou odpovědnost"},
-        {L"O programu", L"O programu Velorn", L"Version \nVelorn.0.1\n\n\nDěkuji"},
-    };
-    for (const auto &b : boxes) {
-        SCOPED_TRACE(b.button);
-        ASSERT_TRUE(app.Press(b.button));
-        HWND box = app.WaitBox(b.caption);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
-        EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)).find(b.begins), 0u);
-        EXPECT_TRUE(Answer(box, IDOK));
-    }
-    // Every way to quit asks first, in a box without owner and with No
-    // preselected: Enter there keeps all, and so does Esc, which Wine
-    // answers with IDCANCEL.
-    auto asks = [&](const char *way, WORD answer, auto quit) {
-        SCOPED_TRACE(way);
-        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dlg; }));
-        quit();
-        HWND box = app.WaitBox(kQuit.c_str());
-        ASSERT_TRUE(box);
-        EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), Wide(QUIT_TEXT));
-        EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
-        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == box; }));
-        Keys({answer});
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-    };
-    asks("Storno", VK_RETURN, [&] { app.Press(L"Storno"); });
-    asks("Esc", VK_RETURN, [] { Keys({VK_ESCAPE}); });
-    asks("Alt+F4", VK_ESCAPE, [] { Keys({VK_MENU, VK_F4}); });
-    asks("close box", VK_RETURN, [&] { ClickAt(CloseBox(dlg)); });
-    EXPECT_TRUE(IsWindowVisible(dlg));
-    EXPECT_EQ(app.Text(IDC_ENERGIE), L"3.120000");
-
-    // A storm of Stornos, faster than any hand, opens three boxes at most,
-    // and OK still calculates beneath them: posted last, it is handled last.
-    SendMessageW(app.Item(IDC_RYCHLOST), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"36"));
+    // Stornos faster than any hand open three boxes at most, and OK still
+    // calculates beneath them: posted last, it is handled last.
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"36"));
     for (int i = 0; i < 2000; ++i)
         PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
     PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_ENERGIE) == L"0.390000"; }));
-    std::vector<HWND> quits = WindowsOf(app.Pid(), kQuit.c_str()); // newest first
+    std::vector<HWND> quits = WindowsOf(app.Pid(), Wide(QUIT_CAPTION).c_str()); // newest first
     ASSERT_EQ(quits.size(), 3u);
-    // One more, through the close box, which the boxes leave uncovered,
-    // brings the newest to the front instead.
-    ClickAt(Centre(app.Item(IDC_RYCHLOST)));
+    // One more, through the close box, brings the newest to the front.
+    ClickAt(Centre(field));
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dlg; }));
     ClickAt(CloseBox(dlg));
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == quits[0]; }));
-    // Its close box, which Wine answers with IDCANCEL, quits nothing. Yes in
-    // the oldest and No in the other end Velorn once, with status 2.
-    ClickAt(CloseBox(quits[0]));
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(quits[0]); }));
-    EXPECT_TRUE(Answer(quits[2], IDYES));
-    EXPECT_TRUE(Answer(quits[1], IDNO));
+    // No in the newest, Yes in the oldest, No: Velorn ends once, with 2.
+    for (int box : {0, 2, 1})
+        EXPECT_TRUE(Answer(quits[box], box == 2 ? IDYES : IDNO)) << box;
     EXPECT_EQ(app.WaitExit(), 2u);
+}
+
+// Every box, opened in every way, shows its whole Windows-1250 text (right
+// through code page 1250 under any locale), its icon and its buttons. Help
+// and about are owned by the dialog; the quit box has no owner and No
+// preselected, so Enter keeps all, as does Esc, which Wine makes IDCANCEL.
+TEST(Velorn, Boxes)
+{
+    Velorn app(Exe());
+    HWND dlg = app.Dialog();
+    ClickAt(Centre(app.Item(IDC_RYCHLOST)));
+    Type(L"72");
+    Keys({VK_RETURN});
+    // Tab n times (Shift+Tab where n < 0), then a key, with Alt if asked.
+    auto tabs = [](int n, WORD key, WORD alt = 0) {
+        for (; n > 0; --n)
+            Keys({VK_TAB});
+        for (; n < 0; ++n)
+            Keys({VK_SHIFT, VK_TAB});
+        alt ? Keys({alt, key}) : Keys({key});
+    };
+    const struct {
+        const char *way;
+        std::function<void()> open;
+        const char *caption, *text;
+        WORD answer;
+    } ways[] = {
+        {"Enter on Nápověda", [&] { tabs(3, VK_RETURN); }, HELP_CAPTION, HELP_TEXT, VK_RETURN},
+        {"Enter on O programu", [&] { tabs(1, VK_RETURN); }, ABOUT_CAPTION, ABOUT_TEXT, VK_ESCAPE},
+        {"Esc in the field", [&] { tabs(1, VK_ESCAPE); }, QUIT_CAPTION, QUIT_TEXT, VK_RETURN},
+        {"Enter on Storno", [&] { tabs(-3, VK_RETURN); }, QUIT_CAPTION, QUIT_TEXT, VK_ESCAPE},
+        {"Storno clicked", [&] { app.Press(L"Storno"); }, QUIT_CAPTION, QUIT_TEXT, VK_RETURN},
+        {"Alt+F4", [&] { tabs(0, VK_F4, VK_MENU); }, QUIT_CAPTION, QUIT_TEXT, VK_ESCAPE},
+        {"close box", [&] { ClickAt(CloseBox(dlg)); }, QUIT_CAPTION, QUIT_TEXT, VK_RETURN},
+    };
+    for (const auto &w : ways) {
+        SCOPED_TRACE(w.way);
+        const bool quit = w.caption == QUIT_CAPTION;
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dlg; }));
+        w.open();
+        HWND box = app.WaitBox(Wide(w.caption).c_str());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), Wide(w.text));
+        EXPECT_TRUE(WaitFor([&] { return Shows(box, quit ? IDI_QUESTION : IDI_INFORMATION); }));
+        std::set<int> buttons;
+        for (HWND button : Buttons(box))
+            buttons.insert(GetDlgCtrlID(button));
+        EXPECT_EQ(buttons, (quit ? std::set<int>{IDYES, IDNO} : std::set<int>{IDOK}));
+        EXPECT_EQ(GetWindow(box, GW_OWNER), quit ? nullptr : dlg);
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == box; }));
+        Keys({w.answer});
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+        EXPECT_EQ(app.Text(IDC_RYCHLOST) + L" " + app.Text(IDC_ENERGIE), L"72 3.120000");
+    }
 }
 
 } // namespace

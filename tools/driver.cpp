@@ -125,14 +125,23 @@ bool Press(HWND button)
     return down && WaitFor([&] { return !Pushed(button); });
 }
 
-HWND ButtonOf(HWND dialog, const wchar_t *text)
+std::vector<HWND> Buttons(HWND dialog)
 {
+    std::vector<HWND> buttons;
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         wchar_t cls[16] = {};
         GetClassNameW(c, cls, 16);
-        if (!_wcsicmp(cls, L"Button") && WindowText(c) == text)
-            return c;
+        if (!_wcsicmp(cls, L"Button") && IsWindowVisible(c))
+            buttons.push_back(c);
     }
+    return buttons;
+}
+
+HWND ButtonOf(HWND dialog, const wchar_t *text)
+{
+    for (HWND button : Buttons(dialog))
+        if (WindowText(button) == text)
+            return button;
     return nullptr;
 }
 

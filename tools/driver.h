@@ -35,7 +35,9 @@ void Type(const std::wstring &text);
 // Clicks a button and waits until it has gone down and come up again: its
 // command has run, or the box it opens is up. False if it never went down.
 bool Press(HWND button);
-// The button of a dialog or message box that shows this text.
+// The visible buttons of a dialog or message box, and the one that shows
+// this text.
+std::vector<HWND> Buttons(HWND dialog);
 HWND ButtonOf(HWND dialog, const wchar_t *text);
 // Brings a message box to the front, as a click on it would, and clicks
 // its button (IDYES, IDNO, IDOK); true once the box has gone.
