@@ -23,6 +23,7 @@ TEST(FormatEnergy, ReadsTheSpeedAsAtofAndPrintsTheResultAsPercentF)
         {"  100 km/h", "8.359053"},
         {"1e2", "8.359053"},
         {"1e104", "inf"},
+        {"+100", "8.359053"},
         // The last digit tells s * 1000 / 3600 and v * v * 0.39 * v / 1000
         // from s / 3.6, v * v * v * 0.39, pow(v, 3), * 0.001 and 18 other
         // orders and forms.

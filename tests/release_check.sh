@@ -22,6 +22,10 @@ done
 cmp "$work/022/Velorn-$1.zip" "$work/002/Velorn-$1.zip"
 cd "$work" && unzip -q "022/Velorn-$1.zip" -d unpacked && cd "unpacked/Velorn-$1"
 sha256sum -c SHA256SUMS
+# The read-me opens right in any Notepad: CRLF line ends, the version filled in.
+cr=$(printf '\r')
+grep -qx "Velorn $1$cr" README.txt
+[ "$(grep -cv "$cr\$" README.txt)" -eq 0 ]
 # The copy's builds lie where the originals lie in the sources.
 cmp 32bit/Velorn.exe "$work/src/${2#"$src"/}"
 cmp 64bit/Velorn.exe "$work/src/${3#"$src"/}"
