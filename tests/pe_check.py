@@ -4,6 +4,8 @@ compares it with where each fact comes from: project(VERSION), the
 configured manifest, the committed pictures.
 Usage: pe_check.py VERSION MANIFEST EXE..."""
 import os
+import pathlib
+import re
 import subprocess
 import sys
 import tempfile
@@ -13,16 +15,16 @@ import pefile
 
 RES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
-# msvcrt's conversions differ between Windows versions; the exe has its own.
-CONVERSIONS = {b"atof", b"strtod", b"sprintf", b"snprintf", b"_snprintf", b"vsnprintf"}
+# msvcrt.dll's number conversions differ between Windows versions: the exe
+# takes none that reads a double from text or writes one into text.
+CONVERSION = re.compile(rb"_?(atof|strtod|v?sn?printf|[efg]cvt)")
 NS = {"v1": "urn:schemas-microsoft-com:asm.v1", "v3": "urn:schemas-microsoft-com:asm.v3",
       "ws": "http://schemas.microsoft.com/SMI/2005/WindowsSettings",
       "ws19": "http://schemas.microsoft.com/SMI/2019/WindowsSettings"}
 
 
 def read(name, folder=RES):
-    with open(os.path.join(folder, name), "rb") as f:
-        return f.read()
+    return pathlib.Path(folder, name).read_bytes()
 
 
 def checks(pe, version, manifest_file):
@@ -33,7 +35,8 @@ def checks(pe, version, manifest_file):
     yield "no writable code", all(s.Characteristics & 0xA0000000 != 0xA0000000 for s in pe.sections)
     for entry in pe.DIRECTORY_ENTRY_IMPORT:
         yield f"{entry.dll} is Windows' own", entry.dll.decode().lower() in WINDOWS_DLLS
-        yield f"no conversion from {entry.dll}", not {i.name for i in entry.imports} & CONVERSIONS
+        yield f"no number conversion from {entry.dll}", not any(
+            CONVERSION.match(i.name or b"") for i in entry.imports)
 
     quad, fixed = version + ".0", pe.VS_FIXEDFILEINFO[0]
     binary = "%d.%d.%d.%d" % (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
