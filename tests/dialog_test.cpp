@@ -105,7 +105,8 @@ TEST(Velorn, StartsCentredTakesTheKeyboardPaintsAndEndsOnce)
         Type(speed);
         EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_RYCHLOST) == speed; }));
         Keys({VK_RETURN});
-        EXPECT_TRUE(WaitFor([&] { return app.Text(IDC_ENERGIE) == Calculated(speed); }));
+        WaitFor([&] { return app.Text(IDC_ENERGIE) == Calculated(speed); });
+        EXPECT_EQ(app.Text(IDC_ENERGIE), Calculated(speed));
     }
     EXPECT_EQ(Calculated(speeds[3]).size(), 26u);
     EXPECT_EQ(Calculated(speeds[4]).size(), 313u);
