@@ -49,9 +49,8 @@ Launch Run(const wchar_t *exe, bool calculate)
         Sleep(1);
     l.visibleMs = Now() - start;
     if (calculate) {
-        SendDlgItemMessageW(shown[0], IDC_RYCHLOST, WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(L"100"));
-        SendMessageW(shown[0], WM_COMMAND, IDOK, 0);
+        SetText(GetDlgItem(shown[0], IDC_RYCHLOST), L"100");
+        Send(shown[0], WM_COMMAND, IDOK);
         l.resultMs = Now() - start;
     }
     PROCESS_MEMORY_COUNTERS_EX mem{};

@@ -1,5 +1,8 @@
 #include "driver.h"
 
+#include <wincodec.h>
+
+#include <cstdio>
 #include <iterator>
 #include <stdexcept>
 
@@ -10,14 +13,41 @@ std::wstring ExeBesideMe(const wchar_t *name)
     return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
 }
 
+LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    // A window that went away meanwhile answers nothing, which is no hang.
+    if (!SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result) &&
+        IsWindow(hwnd)) {
+        char cls[32] = {}, what[128];
+        GetClassNameA(hwnd, cls, sizeof cls);
+        snprintf(what, sizeof what,
+                 "Velorn hangs: its %s window %d left message 0x%04X unanswered for 5 s", cls,
+                 GetDlgCtrlID(hwnd), msg);
+        throw std::runtime_error(what);
+    }
+    return static_cast<LRESULT>(result);
+}
+
+std::wstring VelornExe()
+{
+    const wchar_t *exe = _wgetenv(L"VELORN_EXE");
+    return exe ? exe : ExeBesideMe(L"Velorn.exe");
+}
+
 std::wstring WindowText(HWND hwnd)
 {
-    std::wstring text(static_cast<size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)), L'\0');
+    std::wstring text(static_cast<size_t>(Send(hwnd, WM_GETTEXTLENGTH)), L'\0');
     // The terminator that WM_GETTEXT adds goes where std::wstring keeps one.
     const LRESULT got =
-        SendMessageW(hwnd, WM_GETTEXT, text.size() + 1, reinterpret_cast<LPARAM>(text.data()));
+        Send(hwnd, WM_GETTEXT, text.size() + 1, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(got));
     return text;
+}
+
+void SetText(HWND hwnd, const std::wstring &text)
+{
+    Send(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::wstring Wide(const char *utf8)
@@ -66,8 +96,10 @@ void Mouse(POINT pt, DWORD flags)
 
 bool Pushed(HWND button)
 {
-    return SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED;
+    return Send(button, BM_GETSTATE) & BST_PUSHED;
 }
+
+HANDLE s_driven; // the process of the Velorn being driven
 
 void Key(WORD vk, wchar_t ch, DWORD up)
 {
@@ -151,30 +183,56 @@ bool Answer(HWND box, int button)
     return Press(GetDlgItem(box, button)) && WaitFor([&] { return !IsWindowVisible(box); });
 }
 
-Velorn::Velorn(const std::wstring &exe)
+void ThrowIfEnded()
 {
+    DWORD status;
+    if (s_driven && WaitForSingleObject(s_driven, 0) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(s_driven, &status)) {
+        char what[64];
+        snprintf(what, sizeof what, "Velorn ended, with status 0x%lX", status);
+        s_driven = nullptr; // said once
+        throw std::runtime_error(what);
+    }
+}
+
+Velorn::Velorn(const std::wstring &exe) : job_(CreateJobObjectW(nullptr, nullptr))
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit{};
+    limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limit, sizeof limit);
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi_))
+    // Suspended until it is in the job, so no process of its escapes it.
+    if (!CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &si, &pi_)) {
+        CloseHandle(job_);
         throw std::runtime_error("cannot start Velorn.exe");
+    }
+    AssignProcessToJobObject(job_, pi_.hProcess);
+    ResumeThread(pi_.hThread);
+    s_driven = pi_.hProcess;
     // At start the program's only window is its dialog.
     std::vector<HWND> shown;
-    WaitFor([&] { return !(shown = WindowsOf(pi_.dwProcessId)).empty(); }, 60000);
+    WaitFor([&] { return !(shown = WindowsOf(pi_.dwProcessId)).empty(); }, 20000);
     dlg_ = shown.empty() ? nullptr : shown[0];
-    if (!dlg_)
-        throw std::runtime_error("Velorn's dialog did not appear");
     // Input reaches it once it is active; until then a click may land on
     // whatever the screen showed before.
-    WaitFor([&] { return GetForegroundWindow() == dlg_; });
+    if (!dlg_ || !WaitFor([&] { return GetForegroundWindow() == dlg_; })) {
+        End();
+        throw std::runtime_error("Velorn's dialog did not become active within 20 s");
+    }
 }
 
 Velorn::~Velorn()
 {
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(pi_.hProcess, 99);
-        WaitForSingleObject(pi_.hProcess, 5000);
-    }
+    End();
+}
+
+void Velorn::End()
+{
+    s_driven = nullptr;
+    CloseHandle(job_);
+    WaitForSingleObject(pi_.hProcess, 5000);
     CloseHandle(pi_.hThread);
     CloseHandle(pi_.hProcess);
 }

@@ -10,19 +10,30 @@
 #include <vector>
 
 std::wstring ExeBesideMe(const wchar_t *name);
+// The Velorn.exe that VELORN_EXE names, else the one beside this program.
+std::wstring VelornExe();
+// Every message to Velorn's windows goes through Send, which waits 5 s at
+// most: a Velorn that hangs throws, so the test fails in the step it was in
+// instead of at ctest's limit.
+LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring WindowText(HWND hwnd);
+void SetText(HWND hwnd, const std::wstring &text);
 // A UTF-8 text, such as those of texts.h, as a window shows it.
 std::wstring Wide(const char *utf8);
 // Visible dialogs and message boxes (#32770) of a process, topmost first;
 // with a caption, only those that carry it.
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption = nullptr);
 
+// Throws if the Velorn being driven has ended: nothing it shows can change.
+void ThrowIfEnded();
 // Polls pred every 20 ms until it holds or ms have passed.
 template <class Pred> bool WaitFor(Pred pred, DWORD ms = 10000)
 {
-    for (DWORD start = GetTickCount(); !pred(); Sleep(20))
+    for (DWORD start = GetTickCount(); !pred(); Sleep(20)) {
+        ThrowIfEnded();
         if (GetTickCount() - start > ms)
             return false;
+    }
     return true;
 }
 
@@ -46,10 +57,13 @@ bool Answer(HWND box, int button);
 class Velorn
 {
   public:
-    // Starts the program and waits for its dialog to be shown and active;
-    // the first start in a new Wine prefix may take a while.
-    explicit Velorn(const std::wstring &exe = ExeBesideMe(L"Velorn.exe"));
-    ~Velorn(); // kills it if it still runs, so a hang fails only its test
+    // Starts the program and waits for its dialog to be shown and active.
+    // It runs in a job that kills it when closed: by the destructor, or by
+    // Windows when the driving process ends, even if killed.
+    explicit Velorn(const std::wstring &exe = VelornExe());
+    ~Velorn();
+    Velorn(const Velorn &) = delete;
+    Velorn &operator=(const Velorn &) = delete;
 
     HWND Dialog() const { return dlg_; }
     HWND Item(int id) const { return GetDlgItem(dlg_, id); }
@@ -61,6 +75,8 @@ class Velorn
     DWORD WaitExit() const; // exit status, STILL_ACTIVE after 10 s
 
   private:
+    void End();
+    HANDLE job_;
     PROCESS_INFORMATION pi_{};
     HWND dlg_ = nullptr;
 };
