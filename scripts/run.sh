@@ -15,7 +15,6 @@ if [ -n "${DISPLAY:-}" ]; then
     echo "Velorn ended with exit status $status"
 else
     echo "run: no display: typing a speed into Velorn inside Xvfb"
-    cmake/wine-run.sh "$win64/velorn_demo.exe" "${1:-100}" "Z:$win64/velorn.bmp" | tr -d '\r'
-    convert "$win64/velorn.bmp" "$win64/velorn.png"
+    cmake/wine-run.sh "$win64/velorn_demo.exe" "${1:-100}" "Z:$win64/velorn.png" | tr -d '\r'
     echo "Screenshot: $win64/velorn.png"
 fi

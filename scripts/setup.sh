@@ -10,7 +10,7 @@ mkdir -p build
 PACKAGES="cmake make googletest cppcheck clang-format
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine64 fonts-wine fonts-dejavu-core xvfb xauth imagemagick python3 python3-pefile zip unzip"
+  wine64 fonts-wine fonts-dejavu-core xvfb xauth python3 python3-pefile zip unzip"
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 

@@ -1,6 +1,6 @@
 // Shows Velorn at work where nobody can watch: types a speed and Enter,
-// saves a picture of the dialog as a BMP and quits through Storno and the
-// confirmation box. Usage: velorn_demo.exe [speed] [picture.bmp]
+// saves a picture of the dialog as a PNG and quits through Storno and the
+// confirmation box. Usage: velorn_demo.exe [speed] [picture.png]
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -8,21 +8,6 @@
 #include "driver.h"
 #include "resource.h"
 #include "texts.h"
-
-namespace
-{
-bool SaveBmp(const Picture &pic, const wchar_t *path)
-{
-    const auto bytes = static_cast<DWORD>(pic.pixels.size() * 4);
-    BITMAPINFOHEADER info = {sizeof info, pic.width, -pic.height, 1, 32, BI_RGB, bytes, 0, 0, 0, 0};
-    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof info};
-    file.bfSize = file.bfOffBits + bytes;
-    FILE *f = _wfopen(path, L"wb");
-    bool ok = f && fwrite(&file, sizeof file, 1, f) && fwrite(&info, sizeof info, 1, f) &&
-              fwrite(pic.pixels.data(), bytes, 1, f);
-    return f && !fclose(f) && ok;
-}
-} // namespace
 
 int wmain(int argc, wchar_t **argv)
 {
@@ -35,7 +20,7 @@ int wmain(int argc, wchar_t **argv)
         WaitFor([&] { return app.Text(IDC_ENERGIE) != L"0.00"; });
         std::wstring result = app.Text(IDC_ENERGIE);
         Sleep(300); // let the result field repaint before the picture
-        if (argc > 2 && !SaveBmp(Capture(app.Dialog(), false), argv[2]))
+        if (argc > 2 && !SavePng(Capture(app.Dialog()), argv[2]))
             fwprintf(stderr, L"cannot write %ls\n", argv[2]);
         wprintf(L"%ls km/h -> %ls kWh\n", speed.c_str(), result.c_str());
         app.Press(L"Storno");

@@ -256,10 +256,7 @@ Picture Pixels(HBITMAP bmp)
 {
     BITMAP info{};
     GetObjectW(bmp, sizeof info, &info);
-    Picture pic;
-    pic.width = info.bmWidth;
-    pic.height = info.bmHeight;
-    pic.pixels.resize(static_cast<size_t>(pic.width) * pic.height);
+    Picture pic{info.bmWidth, info.bmHeight, std::vector<DWORD>(info.bmWidth * info.bmHeight)};
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof bi.bmiHeader, pic.width, -pic.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     HDC dc = GetDC(nullptr);
@@ -270,15 +267,10 @@ Picture Pixels(HBITMAP bmp)
     return pic;
 }
 
-Picture Capture(HWND hwnd, bool clientOnly)
+Picture Capture(HWND hwnd)
 {
-    RECT rc;
-    if (clientOnly) {
-        GetClientRect(hwnd, &rc);
-        MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT *>(&rc), 2);
-    } else {
-        GetWindowRect(hwnd, &rc);
-    }
+    RECT rc{};
+    GetWindowRect(hwnd, &rc);
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateCompatibleBitmap(screen, rc.right - rc.left, rc.bottom - rc.top);
@@ -290,4 +282,39 @@ Picture Capture(HWND hwnd, bool clientOnly)
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return pic;
+}
+
+IWICImagingFactory *Wic()
+{
+    static IWICImagingFactory *factory = [] {
+        IWICImagingFactory *f = nullptr;
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&f));
+        return f;
+    }();
+    return factory;
+}
+
+bool SavePng(const Picture &pic, const std::wstring &path)
+{
+    IWICStream *stream = nullptr;
+    IWICBitmapEncoder *png = nullptr;
+    IWICBitmapFrameEncode *frame = nullptr;
+    IWICBitmap *bitmap = nullptr;
+    auto *bits = reinterpret_cast<BYTE *>(const_cast<DWORD *>(pic.pixels.data()));
+    const UINT stride = 4 * pic.width;
+    const bool ok =
+        Wic() && SUCCEEDED(Wic()->CreateStream(&stream)) &&
+        SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+        SUCCEEDED(Wic()->CreateEncoder(GUID_ContainerFormatPng, nullptr, &png)) &&
+        SUCCEEDED(png->Initialize(stream, WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(png->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+        SUCCEEDED(Wic()->CreateBitmapFromMemory(pic.width, pic.height, GUID_WICPixelFormat32bppBGR,
+                                                stride, stride * pic.height, bits, &bitmap)) &&
+        SUCCEEDED(frame->WriteSource(bitmap, nullptr)) && SUCCEEDED(frame->Commit()) &&
+        SUCCEEDED(png->Commit());
+    for (IUnknown *p : std::initializer_list<IUnknown *>{bitmap, frame, png, stream})
+        if (p)
+            p->Release();
+    return ok;
 }

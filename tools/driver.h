@@ -85,7 +85,12 @@ class Velorn
 struct Picture {
     int width = 0, height = 0;
     std::vector<DWORD> pixels;
-    DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    DWORD &At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+    bool operator==(const Picture &o) const { return width == o.width && pixels == o.pixels; }
 };
 Picture Pixels(HBITMAP bmp);
-Picture Capture(HWND hwnd, bool clientOnly); // as the screen shows it
+Picture Capture(HWND hwnd); // the whole window, as the screen shows it
+// Pictures go to and from PNG files through WIC, Windows' imaging component.
+struct IWICImagingFactory;
+IWICImagingFactory *Wic();
+bool SavePng(const Picture &pic, const std::wstring &path);
