@@ -1,9 +1,8 @@
 #!/usr/bin/python3
-"""Reads what Windows will see in each built exe, without running it, and
-compares it with where each fact comes from: project(VERSION) and the
-configured manifest. Also checks that res/images.py still draws the
-committed pictures.
-Usage: pe_check.py VERSION MANIFEST EXE..."""
+"""Reads what Windows will see in each built exe, without running it:
+hardening, imports and the configured manifest. Also checks that
+res/images.py still draws the committed pictures.
+Usage: pe_check.py MANIFEST EXE..."""
 import os
 import pathlib
 import re
@@ -28,7 +27,7 @@ def read(name, folder=RES):
     return pathlib.Path(folder, name).read_bytes()
 
 
-def checks(pe, version, manifest_file):
+def checks(pe, manifest_file):
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
     yield "GUI subsystem", pe.OPTIONAL_HEADER.Subsystem == 2
     yield "ASLR, DEP", flags & 0x140 == 0x140 and (pe.FILE_HEADER.Machine == 0x14C or flags & 0x20)
@@ -38,14 +37,6 @@ def checks(pe, version, manifest_file):
         yield f"{entry.dll} is Windows' own", entry.dll.decode().lower() in WINDOWS_DLLS
         yield f"no number conversion from {entry.dll}", not any(
             CONVERSION.match(i.name or b"") for i in entry.imports)
-
-    quad, fixed = version + ".0", pe.VS_FIXEDFILEINFO[0]
-    binary = "%d.%d.%d.%d" % (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
-                              fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF)
-    strings = {k.decode(): v.decode() for info in pe.FileInfo[0]
-               for table in getattr(info, "StringTable", []) for k, v in table.entries.items()}
-    yield "version " + quad, (binary, strings.get("FileVersion"), strings.get("ProductVersion")) == (
-        quad, quad, version)
 
     res = {(t.id, e.id): pe.get_data(e.directory.entries[0].data.struct.OffsetToData,
                                      e.directory.entries[0].data.struct.Size)
@@ -61,13 +52,13 @@ def checks(pe, version, manifest_file):
     yield "manifest: no Common Controls 6", values(".//v1:dependency") == []
 
 def main():
-    version, manifest, exes = sys.argv[1], read(sys.argv[2], ""), sys.argv[3:]
+    manifest, exes = read(sys.argv[1], ""), sys.argv[2:]
     with tempfile.TemporaryDirectory() as out:
         subprocess.run([sys.executable, os.path.join(RES, "images.py"), out], check=True)
         results = [(f"images.py draws res/{name}", read(name, out) == read(name))
                    for name in ("pozadi.bmp", "ikona.ico")]
     for exe in exes:
-        results += [(f"{exe}: {name}", ok) for name, ok in checks(pefile.PE(exe), version, manifest)]
+        results += [(f"{exe}: {name}", ok) for name, ok in checks(pefile.PE(exe), manifest)]
     failed = [name for name, ok in results if not ok]
     print("".join(f"FAILED {name}\n" for name in failed) +
           f"{len(results) - len(failed)} passed, {len(failed)} failed")
