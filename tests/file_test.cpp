@@ -15,30 +15,29 @@ TEST(VelornFile, DetailsPageShowsItsVersionResource)
 {
     const std::wstring exe = VelornExe();
     std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
-    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
-    // The translation table first; its language and code page name the
+    GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data());
+    auto query = [&](const std::wstring &path) {
+        void *value = nullptr;
+        UINT size = 0;
+        return VerQueryValueW(info.data(), path.c_str(), &value, &size) ? value : nullptr;
+    };
+    // The translation table first: its language and code page name the
     // block of strings that Explorer shows.
-    WORD *translation;
-    UINT size;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
-                               reinterpret_cast<void **>(&translation), &size));
-    ASSERT_EQ(size, 4u);
-    wchar_t language[64], block[64];
-    VerLanguageNameW(translation[0], language, 64);
-    swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+    const auto *translation = static_cast<const WORD *>(query(L"\\VarFileInfo\\Translation"));
+    const auto *fixed = static_cast<const VS_FIXEDFILEINFO *>(query(L"\\"));
+    ASSERT_TRUE(translation && fixed);
     auto string = [&](const wchar_t *name) {
-        wchar_t *value = nullptr;
-        UINT length = 0;
-        VerQueryValueW(info.data(), (block + std::wstring(name)).c_str(),
-                       reinterpret_cast<void **>(&value), &length);
+        wchar_t path[64];
+        swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1],
+                 name);
+        const auto *value = static_cast<const wchar_t *>(query(path));
         return std::wstring(value ? value : L"(none)") + L"\n";
     };
-    VS_FIXEDFILEINFO *fixed;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&fixed), &size));
-    wchar_t fileVersion[32];
+    wchar_t fileVersion[32], language[32];
     swprintf(fileVersion, 32, L"%u.%u.%u.%u\n", HIWORD(fixed->dwFileVersionMS),
              LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
              LOWORD(fixed->dwFileVersionLS));
+    VerLanguageNameW(translation[0], language, 32);
     const std::wstring version = Wide(VELORN_VERSION);
     EXPECT_EQ(string(L"FileDescription") + fileVersion + string(L"FileVersion") +
                   string(L"ProductName") + string(L"ProductVersion") + string(L"LegalCopyright") +

@@ -6,6 +6,7 @@
 
 #include <shlobj.h>
 #include <wincodec.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,28 +19,22 @@ namespace
 
 Picture LoadPng(const std::wstring &path)
 {
-    Picture pic;
-    IWICBitmapDecoder *png = nullptr;
-    IWICBitmapFrameDecode *frame = nullptr;
-    IWICBitmapSource *bgr = nullptr;
+    Microsoft::WRL::ComPtr<IWICBitmapDecoder> png;
+    Microsoft::WRL::ComPtr<IWICBitmapFrameDecode> frame;
+    Microsoft::WRL::ComPtr<IWICBitmapSource> bgr;
     UINT width = 0, height = 0;
-    if (SUCCEEDED(Wic()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                   WICDecodeMetadataCacheOnDemand, &png)) &&
-        SUCCEEDED(png->GetFrame(0, &frame)) &&
-        SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame, &bgr)) &&
-        SUCCEEDED(bgr->GetSize(&width, &height))) {
-        pic = {static_cast<int>(width), static_cast<int>(height),
-               std::vector<DWORD>(width * height)};
-        bgr->CopyPixels(nullptr, 4 * width, 4 * width * height,
-                        reinterpret_cast<BYTE *>(pic.pixels.data()));
-        for (DWORD &p : pic.pixels)
-            p &= 0xFFFFFF;
-        bgr->Release();
-    }
-    if (frame)
-        frame->Release();
-    if (png)
-        png->Release();
+    if (FAILED(Wic()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand, &png)) ||
+        FAILED(png->GetFrame(0, &frame)) ||
+        FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr)) ||
+        FAILED(bgr->GetSize(&width, &height)))
+        return {};
+    Picture pic{static_cast<int>(width), static_cast<int>(height),
+                std::vector<DWORD>(width * height)};
+    bgr->CopyPixels(nullptr, 4 * width, 4 * width * height,
+                    reinterpret_cast<BYTE *>(pic.pixels.data()));
+    for (DWORD &p : pic.pixels)
+        p &= 0xFFFFFF;
     return pic;
 }
 
@@ -56,35 +51,29 @@ Picture LoadPng(const std::wstring &path)
     // A window just shown or changed may still be painting.
     if (WaitFor([&] { return (seen = Capture(window)) == expected; }, 3000))
         return ::testing::AssertionSuccess();
-    // The differences in magenta on the washed-out reference.
-    const bool sameSize = seen.width == expected.width && seen.height == expected.height;
+    // The differences in magenta on the washed-out reference, where both
+    // are of one size.
     Picture diff = expected;
     int count = 0;
-    RECT box{seen.width, seen.height, 0, 0};
-    for (int y = 0; sameSize && y < diff.height; ++y)
+    RECT box{diff.width, diff.height, 0, 0};
+    for (int y = 0; seen.height == diff.height && seen.width == diff.width && y < diff.height; ++y)
         for (int x = 0; x < diff.width; ++x) {
             DWORD &p = diff.At(x, y);
-            const bool same = p == seen.At(x, y);
-            p = same ? 0xC0C0C0 + (p >> 2 & 0x3F3F3F) : 0xFF00FF;
-            if (!same) {
-                ++count;
-                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
-                       std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
-            }
+            p = p == seen.At(x, y) ? 0xC0C0C0 + (p >> 2 & 0x3F3F3F) : 0xFF00FF;
+            if (p != 0xFF00FF)
+                continue;
+            ++count;
+            box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                   std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
         }
     SHCreateDirectoryExW(nullptr, win(out.substr(0, out.rfind('/'))).c_str(), nullptr);
     SavePng(diff, win(out + ".diff.png"));
     const bool update = std::getenv("VELORN_UPDATE_REFERENCES");
     SavePng(seen, win(update ? ref : out + ".png"));
-    if (update)
-        return ::testing::AssertionSuccess();
-    auto failure = ::testing::AssertionFailure() << name << ": ";
-    if (sameSize)
-        failure << count << " pixels differ, within x " << box.left << ".." << box.right - 1
-                << ", y " << box.top << ".." << box.bottom - 1;
-    else
-        failure << "seen " << seen.width << " x " << seen.height << ", expected " << expected.width
-                << " x " << expected.height;
-    return failure << "\n  expected:    " << ref << "\n  seen:        " << out
-                   << ".png\n  differences: " << out << ".diff.png";
+    return (update ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+           << name << ": " << count << " pixels differ, within x " << box.left << ".."
+           << box.right - 1 << ", y " << box.top << ".." << box.bottom - 1 << "; seen "
+           << seen.width << " x " << seen.height << ", expected " << expected.width << " x "
+           << expected.height << "\n  expected:    " << ref << "\n  seen:        " << out
+           << ".png\n  differences: " << out << ".diff.png";
 }

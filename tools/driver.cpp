@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <wincodec.h>
+#include <wrl/client.h>
 
 #include <cstdio>
 #include <iterator>
@@ -297,24 +298,21 @@ IWICImagingFactory *Wic()
 
 bool SavePng(const Picture &pic, const std::wstring &path)
 {
-    IWICStream *stream = nullptr;
-    IWICBitmapEncoder *png = nullptr;
-    IWICBitmapFrameEncode *frame = nullptr;
-    IWICBitmap *bitmap = nullptr;
+    Microsoft::WRL::ComPtr<IWICStream> stream;
+    Microsoft::WRL::ComPtr<IWICBitmapEncoder> png;
+    Microsoft::WRL::ComPtr<IWICBitmapFrameEncode> frame;
+    Microsoft::WRL::ComPtr<IWICBitmap> bitmap;
     auto *bits = reinterpret_cast<BYTE *>(const_cast<DWORD *>(pic.pixels.data()));
     const UINT stride = 4 * pic.width;
-    const bool ok =
-        Wic() && SUCCEEDED(Wic()->CreateStream(&stream)) &&
-        SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
-        SUCCEEDED(Wic()->CreateEncoder(GUID_ContainerFormatPng, nullptr, &png)) &&
-        SUCCEEDED(png->Initialize(stream, WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(png->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-        SUCCEEDED(Wic()->CreateBitmapFromMemory(pic.width, pic.height, GUID_WICPixelFormat32bppBGR,
-                                                stride, stride * pic.height, bits, &bitmap)) &&
-        SUCCEEDED(frame->WriteSource(bitmap, nullptr)) && SUCCEEDED(frame->Commit()) &&
-        SUCCEEDED(png->Commit());
-    for (IUnknown *p : std::initializer_list<IUnknown *>{bitmap, frame, png, stream})
-        if (p)
-            p->Release();
-    return ok;
+    return Wic() && SUCCEEDED(Wic()->CreateStream(&stream)) &&
+           SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+           SUCCEEDED(Wic()->CreateEncoder(GUID_ContainerFormatPng, nullptr, &png)) &&
+           SUCCEEDED(png->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+           SUCCEEDED(png->CreateNewFrame(&frame, nullptr)) &&
+           SUCCEEDED(frame->Initialize(nullptr)) &&
+           SUCCEEDED(Wic()->CreateBitmapFromMemory(pic.width, pic.height,
+                                                   GUID_WICPixelFormat32bppBGR, stride,
+                                                   stride * pic.height, bits, &bitmap)) &&
+           SUCCEEDED(frame->WriteSource(bitmap.Get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
+           SUCCEEDED(png->Commit());
 }
