@@ -16,18 +16,21 @@ std::wstring ExeBesideMe(const wchar_t *name)
 
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // Once Velorn has hung, every later message fails at once, not in 5 s.
+    static char s_hung[128];
     DWORD_PTR result = 0;
+    if (*s_hung)
+        throw std::runtime_error(s_hung);
     // A window that went away meanwhile answers nothing, which is no hang.
-    if (!SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result) &&
-        IsWindow(hwnd)) {
-        char cls[32] = {}, what[128];
-        GetClassNameA(hwnd, cls, sizeof cls);
-        snprintf(what, sizeof what,
-                 "Velorn hangs: its %s window %d left message 0x%04X unanswered for 5 s", cls,
-                 GetDlgCtrlID(hwnd), msg);
-        throw std::runtime_error(what);
-    }
-    return static_cast<LRESULT>(result);
+    if (SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result) ||
+        !IsWindow(hwnd))
+        return static_cast<LRESULT>(result);
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    snprintf(s_hung, sizeof s_hung,
+             "Velorn hangs: its %s window %d left message 0x%04X unanswered for 5 s", cls,
+             GetDlgCtrlID(hwnd), msg);
+    throw std::runtime_error(s_hung);
 }
 
 std::wstring VelornExe()
@@ -191,7 +194,6 @@ void ThrowIfEnded()
         GetExitCodeProcess(s_driven, &status)) {
         char what[64];
         snprintf(what, sizeof what, "Velorn ended, with status 0x%lX", status);
-        s_driven = nullptr; // said once
         throw std::runtime_error(what);
     }
 }
