@@ -7,11 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "WinAPI_27.h"
 #include "resource.h"
-
-extern HINSTANCE g_hInst;
-extern HBRUSH g_hbPozadi;
-INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 int g_allocs, g_failAlloc = -1, g_strays, g_boxes;
 std::set<const void *> g_live;

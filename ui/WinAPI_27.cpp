@@ -1,10 +1,7 @@
 // Velorn: the main dialog. WinMain runs it modally; DialogProc reacts to
 // the calculation, quit, help and about commands and paints the background.
-//
-// This file is compiled with -fexec-charset=CP1250, so the Czech texts of
-// texts.h become the Windows-1250 bytes that the ANSI message box calls
-// expect.
-#include <windows.h>
+#include "WinAPI_27.h"
+
 #include <commctrl.h>
 
 #include "energy.h"
@@ -20,11 +17,6 @@ namespace
 // Working buffers: WM_GETTEXT's limit below counts the terminator, so at
 // most 65,534 characters of the speed field are read.
 constexpr SIZE_T BUFFER_SIZE = 65536;
-
-// Confirmations under way at once. Each one nests a message loop on the
-// single stack, which about a thousand of them overflow; two are what a
-// second Storno is for, and one more is slack.
-constexpr int MAX_CONFIRMATIONS = 3;
 
 // Light cyan: red 0xA0, green 0xFF, blue 0xFF
 constexpr COLORREF TEXT_COLOUR = RGB(0xA0, 0xFF, 0xFF);
@@ -46,15 +38,21 @@ void Calculate(HWND hDlg)
         GlobalFree(pszSpeed);
 }
 
-// The confirmation boxes whose MessageBoxA has not returned yet, oldest
-// first. An answered box stays counted while a newer one nests above it:
-// its call returns only when theirs have.
+// The quit confirmations under way. Each box has no owner, so the dialog
+// stays usable while it is up and a second Storno asks again. Each box also
+// runs a message loop nested in the one below it, on the single thread's
+// stack, which about a thousand of them overflow: so at most three are
+// open at once, the two that a second Storno gives and one to spare, and a
+// Storno beyond that brings the newest box forward instead. s_ahwndQuit
+// holds them oldest first; an answered box stays counted while a newer one
+// is nested above it, since its MessageBoxA returns only after theirs.
+constexpr int MAX_CONFIRMATIONS = 3;
 HWND s_ahwndQuit[MAX_CONFIRMATIONS];
 int s_nQuit;
 
-// Notes the first window made after a confirmation is counted in: the box
-// that MessageBoxA creates for it.
-LRESULT CALLBACK NoteBox(int nCode, WPARAM wParam, LPARAM lParam)
+// Hooked while a confirmation is asked: remembers the first window made
+// after it is counted in, which is the box that MessageBoxA creates.
+LRESULT CALLBACK RememberQuitBox(int nCode, WPARAM wParam, LPARAM lParam)
 {
     if (nCode == HCBT_CREATEWND && !s_ahwndQuit[s_nQuit - 1])
         s_ahwndQuit[s_nQuit - 1] = reinterpret_cast<HWND>(wParam);
@@ -63,14 +61,12 @@ LRESULT CALLBACK NoteBox(int nCode, WPARAM wParam, LPARAM lParam)
 
 void ConfirmQuit(HWND hDlg)
 {
-    // Beyond the bound, show the box that has to be answered first.
     if (s_nQuit == MAX_CONFIRMATIONS) {
         SetForegroundWindow(s_ahwndQuit[s_nQuit - 1]);
         return;
     }
     s_ahwndQuit[s_nQuit++] = nullptr;
-    HHOOK hhk = SetWindowsHookExA(WH_CBT, NoteBox, nullptr, GetCurrentThreadId());
-    // No owner: the dialog stays usable while the question is up.
+    HHOOK hhk = SetWindowsHookExA(WH_CBT, RememberQuitBox, nullptr, GetCurrentThreadId());
     const int nAnswer =
         MessageBoxA(nullptr, QUIT_TEXT, QUIT_CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     UnhookWindowsHookEx(hhk);
