@@ -5,7 +5,8 @@
 
 namespace
 {
-constexpr double METRES_PER_KM = 1000.0; // also watts per kilowatt
+// Metres per kilometre, and watts per kilowatt: one constant for both.
+constexpr double KILO = 1000.0;
 constexpr double SECONDS_PER_HOUR = 3600.0;
 // 1/2 x air density 1.3 kg/m3 x drag coefficient 0.3 x frontal area 2 m2
 constexpr double DRAG_FACTOR = 0.39;
@@ -15,11 +16,10 @@ double EnergyForSpeed(double s)
 {
     if (0 > s)
         return 0.0;
-    // Each step is rounded to double as it is stored. That holds because
-    // the i686 build keeps doubles in SSE2 registers (-mfpmath=sse), as
-    // x86_64 does; on the x87 stack a local could keep extra precision.
-    const double v = s * METRES_PER_KM / SECONDS_PER_HOUR;
-    return v * v * DRAG_FACTOR * v / METRES_PER_KM;
+    // Each step is rounded to double as it is stored (the i686 build's
+    // flags in CMakeLists.txt see to that).
+    const double v = s * KILO / SECONDS_PER_HOUR;
+    return v * v * DRAG_FACTOR * v / KILO;
 }
 
 char *FormatEnergy(const char *speed, char *out, std::size_t size)

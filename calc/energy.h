@@ -2,10 +2,12 @@
 #ifndef VELORN_ENERGY_H
 #define VELORN_ENERGY_H
 
+#include <cfloat>
 #include <cstddef>
 
-// Longest result text: "%f" of the largest double has 309 integer digits.
-constexpr std::size_t ENERGY_TEXT_MAX = 330;
+// Room for the longest result text, "%f" of the largest double: a sign,
+// 309 integer digits, the point, 6 decimals and the terminator.
+constexpr std::size_t ENERGY_TEXT_MAX = 1 + (DBL_MAX_10_EXP + 1) + 1 + 6 + 1;
 
 // Power in kW that overcomes air resistance at speed s (km/h); 0 for s < 0.
 double EnergyForSpeed(double s);
