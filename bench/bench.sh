@@ -4,8 +4,8 @@
 # Usage: bench/bench.sh [launches]   (default 15)
 set -eu
 cd "$(dirname "$0")/.."
-dirs=$(scripts/build.sh win32 win64)
-echo "$dirs" | while read -r dir; do
-    stat -c %s "$dir/Velorn.exe" | awk -v exe="$dir/Velorn.exe" '{ printf "%s %6d bytes (%.1f KiB)\n", exe, $1, $1 / 1024 }'
+scripts/build.sh win32 win64
+for exe in build/win32/Velorn.exe build/win64/Velorn.exe; do
+    stat -c %s "$exe" | awk -v exe="$exe" '{ printf "%s %6d bytes (%.1f KiB)\n", exe, $1, $1 / 1024 }'
 done
-cmake/wine-run.sh "$(echo "$dirs" | sed -n 2p)/velorn_bench.exe" "${1:-15}" | tr -d '\r'
+cmake/wine-run.sh build/win64/velorn_bench.exe "${1:-15}" | tr -d '\r'

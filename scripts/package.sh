@@ -3,5 +3,5 @@
 # beside the builds.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/build.sh win32 win64 >/dev/null
+scripts/build.sh win32 win64
 cmake --build --preset win64 --target release
