@@ -44,9 +44,15 @@ Launch Run(const wchar_t *exe, bool calculate)
         fwprintf(stderr, L"cannot start %ls\n", path.c_str());
         std::exit(1);
     }
+    // Polled every millisecond, for 20 s at most: a program that never
+    // shows its dialog stops the figures rather than hangs them.
     std::vector<HWND> shown;
-    while ((shown = WindowsOf(pi.dwProcessId)).empty())
+    while ((shown = WindowsOf(pi.dwProcessId)).empty() && Now() - start < 20000)
         Sleep(1);
+    if (shown.empty()) {
+        fwprintf(stderr, L"%ls showed no dialog within 20 s\n", path.c_str());
+        std::exit(1);
+    }
     l.visibleMs = Now() - start;
     if (calculate) {
         SetText(GetDlgItem(shown[0], IDC_RYCHLOST), L"100");
