@@ -14,18 +14,16 @@ for preset in win32 win64; do
     cmake --preset $preset --no-warn-unused-cli -DBUILD_TESTING=OFF >/dev/null
     cmake --build --preset $preset --target Velorn >/dev/null
 done
+cmp build/win32/Velorn.exe "$2"
+cmp build/win64/Velorn.exe "$3"
 for mask in 022 002; do
-    mkdir "$work/$mask"
-    (umask $mask && cmake -DVERSION="$1" -DEXE32="$2" -DEXE64="$3" -DOUT="$work/$mask" \
-        -P cmake/package.cmake >/dev/null)
+    (umask $mask && cmake --build --preset win64 --target release >/dev/null)
+    mv "build/Velorn-$1.zip" "$work/$mask.zip"
 done
-cmp "$work/022/Velorn-$1.zip" "$work/002/Velorn-$1.zip"
-cd "$work" && unzip -q "022/Velorn-$1.zip" -d unpacked && cd "unpacked/Velorn-$1"
+cmp "$work/022.zip" "$work/002.zip"
+cd "$work" && unzip -q 022.zip && cd "Velorn-$1"
 sha256sum -c SHA256SUMS
 # The read-me opens right in any Notepad: CRLF line ends, the version filled in.
 cr=$(printf '\r')
 grep -qx "Velorn $1$cr" README.txt
 [ "$(grep -cv "$cr\$" README.txt)" -eq 0 ]
-# The copy's builds lie where the originals lie in the sources.
-cmp 32bit/Velorn.exe "$work/src/${2#"$src"/}"
-cmp 64bit/Velorn.exe "$work/src/${3#"$src"/}"
