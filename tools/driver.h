@@ -26,8 +26,9 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption = nullptr);
 
 // Throws if the Velorn being driven has ended: nothing it shows can change.
 void ThrowIfEnded();
-// Polls pred every 20 ms until it holds or ms have passed.
-template <class Pred> bool WaitFor(Pred pred, DWORD ms = 10000)
+// Polls pred every 20 ms until it holds or ms have passed. Velorn answers
+// within a tenth of a second; 5 s keeps a run of failed waits short.
+template <class Pred> bool WaitFor(Pred pred, DWORD ms = 5000)
 {
     for (DWORD start = GetTickCount(); !pred(); Sleep(20)) {
         ThrowIfEnded();
@@ -71,7 +72,7 @@ class Velorn
     DWORD Pid() const { return pi_.dwProcessId; }
     HWND Button(const wchar_t *text) const { return ButtonOf(dlg_, text); }
     bool Press(const wchar_t *button) const { return ::Press(Button(button)); }
-    HWND WaitBox(const wchar_t *caption, DWORD ms = 10000) const; // topmost with this caption
+    HWND WaitBox(const wchar_t *caption, DWORD ms = 5000) const; // topmost with this caption
     DWORD WaitExit() const; // exit status, STILL_ACTIVE after 10 s
 
   private:
