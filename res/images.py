@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Writes Velorn's pictures: the background bitmap pozadi.bmp and the icon
 ikona.ico. The files are committed; this script rebuilds them byte for byte
-(run it from anywhere after changing a picture here; a test compares)."""
+(run it from anywhere after changing a picture here, then write new
+reference pictures for the tests, as the README says)."""
 import os
 import struct
 import sys
