@@ -150,8 +150,8 @@ TEST_F(VelornDialog, TabAndShiftTabGoRoundTheControlsInTemplateOrder)
     }
 }
 
-// Speeds typed key by key, one far wider than the field, with results of
-// 8, 26 and 313 characters (the longest finite one); Enter is OK's command.
+// Speeds typed key by key, one far wider than the field; results of 8, 14,
+// 26 and 313 characters (the longest finite one). Enter is OK's command.
 TEST_F(VelornDialog, EnterShowsTheWholeResultOfEveryTypedSpeed)
 {
     for (const std::wstring speed : {L"-20", L"50,5", L"1e8", L"2.7e103",

@@ -57,9 +57,11 @@ Picture LoadPng(const std::wstring &path)
     for (int y = 0; seen.height == diff.height && seen.width == diff.width && y < diff.height; ++y)
         for (int x = 0; x < diff.width; ++x) {
             DWORD &p = diff.At(x, y);
-            p = p == seen.At(x, y) ? 0xC0C0C0 + (p >> 2 & 0x3F3F3F) : 0xFF00FF;
-            if (p != 0xFF00FF)
+            if (p == seen.At(x, y)) {
+                p = 0xC0C0C0 + (p >> 2 & 0x3F3F3F);
                 continue;
+            }
+            p = 0xFF00FF;
             ++count;
             box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
                    std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};

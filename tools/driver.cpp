@@ -222,7 +222,7 @@ Velorn::Velorn(const std::wstring &exe) : job_(CreateJobObjectW(nullptr, nullptr
     // whatever the screen showed before.
     if (!dlg_ || !WaitFor([&] { return GetForegroundWindow() == dlg_; })) {
         End();
-        throw std::runtime_error("Velorn's dialog did not become active within 20 s");
+        throw std::runtime_error("Velorn's dialog did not appear and become active");
     }
 }
 
