@@ -7,11 +7,15 @@
 #include <iterator>
 #include <stdexcept>
 
+std::wstring FolderOf(const std::wstring &path)
+{
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
 std::wstring ExeBesideMe(const wchar_t *name)
 {
     wchar_t path[MAX_PATH];
-    std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
+    return FolderOf(std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH))) + L"\\" + name;
 }
 
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -156,7 +160,7 @@ bool Press(HWND button)
     POINT pt = Centre(button);
     Mouse(pt, 0);
     Mouse(pt, MOUSEEVENTF_LEFTDOWN);
-    bool down = WaitFor([&] { return Pushed(button); }, 3000);
+    bool down = WaitFor([&] { return Pushed(button); });
     Mouse(pt, MOUSEEVENTF_LEFTUP);
     return down && WaitFor([&] { return !Pushed(button); });
 }
@@ -207,7 +211,7 @@ Velorn::Velorn(const std::wstring &exe) : job_(CreateJobObjectW(nullptr, nullptr
     si.cb = sizeof si;
     // Suspended until it is in the job, so no process of its escapes it.
     if (!CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        nullptr, &si, &pi_)) {
+                        FolderOf(exe).c_str(), &si, &pi_)) {
         CloseHandle(job_);
         throw std::runtime_error("cannot start Velorn.exe");
     }
@@ -250,7 +254,7 @@ HWND Velorn::WaitBox(const wchar_t *caption, DWORD ms) const
 DWORD Velorn::WaitExit() const
 {
     DWORD status = STILL_ACTIVE;
-    if (WaitForSingleObject(pi_.hProcess, 10000) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(pi_.hProcess, 5000) == WAIT_OBJECT_0)
         GetExitCodeProcess(pi_.hProcess, &status);
     return status;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+std::wstring FolderOf(const std::wstring &path);
 std::wstring ExeBesideMe(const wchar_t *name);
 // The Velorn.exe that VELORN_EXE names, else the one beside this program.
 std::wstring VelornExe();
@@ -58,9 +59,10 @@ bool Answer(HWND box, int button);
 class Velorn
 {
   public:
-    // Starts the program and waits for its dialog to be shown and active.
-    // It runs in a job that kills it when closed: by the destructor, or by
-    // Windows when the driving process ends, even if killed.
+    // Starts the program in its own folder, as Explorer does, and waits up
+    // to 20 s (Wine may first update its prefix) for its dialog to be shown
+    // and active. It runs in a job that kills it when closed: by the
+    // destructor, or by Windows when the driving process ends, even if killed.
     explicit Velorn(const std::wstring &exe = VelornExe());
     ~Velorn();
     Velorn(const Velorn &) = delete;
@@ -73,7 +75,7 @@ class Velorn
     HWND Button(const wchar_t *text) const { return ButtonOf(dlg_, text); }
     bool Press(const wchar_t *button) const { return ::Press(Button(button)); }
     HWND WaitBox(const wchar_t *caption, DWORD ms = 5000) const; // topmost with this caption
-    DWORD WaitExit() const; // exit status, STILL_ACTIVE after 10 s
+    DWORD WaitExit() const; // exit status, STILL_ACTIVE after 5 s
 
   private:
     void End();
