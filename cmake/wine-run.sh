@@ -58,6 +58,14 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
         for font in /usr/share/wine/fonts/*.ttf; do
             case $font in */tahoma*) ;; *) cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/" ;; esac
         done
+        # The user's folders (Desktop, Documents ...) are links to $HOME:
+        # folders of the prefix instead, so that what a program saves there
+        # stays in the prefix, where the tests look, and out of the home.
+        find "$WINEPREFIX/drive_c/users" -type l -exec sh -c 'rm "$1" && mkdir "$1"' link {} \;
+        # A first program under these settings: Wine registers the fonts
+        # and redoes its font set-up for this DPI now, not in a later run.
+        $wine cmd /c exit >/dev/null 2>&1
+        /usr/lib/wine/wineserver -w
         touch "$WINEPREFIX/.velorn-ready"
     fi
     exec 9>&-
