@@ -23,15 +23,6 @@ TEST(FormatEnergy, ReadsTheSpeedAsAtofAndPrintsTheResultAsPercentF)
         {"  100 km/h", "8.359053"},
         {"1e2", "8.359053"},
         {"1e104", "inf"},
-        {"+100", "8.359053"},
-        // Words and hexadecimal as MinGW reads them; "d" is no exponent.
-        {"Infinity", "inf"},
-        {"-inf", "0.000000"},
-        {"-nan", "nan"},
-        {"nan(123)", "nan"},
-        {"0x64", "8.359053"},
-        {"0X1.8p7", "59.164444"},
-        {"1d2", "0.000008"},
         // The last digit tells s * 1000 / 3600 and v * v * 0.39 * v / 1000 from
         // s / 3.6, v * v * v * 0.39, pow(v, 3), * 0.001 and 18 other forms.
         {"9612.61", "7424736.964118"},

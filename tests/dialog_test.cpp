@@ -1,10 +1,8 @@
 // The real Velorn.exe (as VELORN_EXE names it, else beside this test) as a
-// person meets it: the file as Explorer shows it, then the dialog, worked
-// with real clicks and keys on one launch, which the last test quits.
+// person meets it, worked with real clicks and keys on one launch, which
+// the last test quits.
 #include <windows.h>
-#include <shellapi.h>
 
-#include <cstdio>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,53 +11,12 @@
 #include "energy.h"
 #include "resource.h"
 #include "texts.h"
-#include "version.h"
 
 // A window, frame included, against tests/reference/<name>.png (pictures.cpp).
 ::testing::AssertionResult LooksAsReference(HWND window, const char *name);
 
 namespace
 {
-
-// The translation table first, then the strings in the block it names.
-TEST(VelornFile, DetailsPageShowsItsVersionResource)
-{
-    const std::wstring exe = VelornExe();
-    std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
-    GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data());
-    auto query = [&](const wchar_t *path) {
-        void *value = nullptr;
-        UINT size = 0;
-        return VerQueryValueW(info.data(), path, &value, &size) ? value : nullptr;
-    };
-    const auto *translation = static_cast<const WORD *>(query(L"\\VarFileInfo\\Translation"));
-    ASSERT_TRUE(translation);
-    wchar_t line[128];
-    std::wstring page;
-    for (const wchar_t *name : {L"FileDescription", L"FileVersion", L"ProductName",
-                                L"ProductVersion", L"LegalCopyright", L"OriginalFilename"}) {
-        swprintf(line, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1],
-                 name);
-        const auto *value = static_cast<const wchar_t *>(query(line));
-        page += (value ? value : L"(none)") + std::wstring(L"\n");
-    }
-    const std::wstring version = Wide(VELORN_VERSION);
-    EXPECT_EQ(page, L"Velorn – odhad energie na překonání odporu vzduchu\n" + version +
-                        L".0\nVelorn\n" + version +
-                        L"\nCopyright © 2005 autoři programu Velorn\nVelorn.exe\n");
-}
-
-// The first icon group, at Explorer's size, is res/ikona.ico: colours and mask.
-TEST(VelornFile, ExplorerShowsTheBookIcon)
-{
-    HICON shown = nullptr;
-    ASSERT_EQ(ExtractIconExW(VelornExe().c_str(), 0, &shown, nullptr, 1), 1u);
-    auto ico = static_cast<HICON>(
-        LoadImageW(nullptr, L"Z:" VELORN_ICON, IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
-    ICONINFO a{}, b{};
-    ASSERT_TRUE(GetIconInfo(shown, &a) && GetIconInfo(ico, &b));
-    EXPECT_TRUE(Pixels(a.hbmColor) == Pixels(b.hbmColor) && Pixels(a.hbmMask) == Pixels(b.hbmMask));
-}
 
 // What the calculation gives for a speed text.
 std::wstring Calculated(const std::wstring &speed)

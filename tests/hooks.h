@@ -1,11 +1,11 @@
 // Force-included before ui/WinAPI_27.cpp: the test tracks each memory block
-// and hook, can fail an allocation, and answers the boxes.
+// and hook, and answers the boxes.
 #include <windows.h>
 
 #include <set>
 
 extern std::set<const void *> g_live; // taken and not yet given back
-extern int g_allocs, g_failAlloc, g_strays;
+extern int g_strays;
 int TestMessageBox();
 
 template <class Handle> Handle Take(Handle handle)
@@ -21,7 +21,7 @@ template <class Handle, class Real> auto GiveBack(Handle handle, Real real)
     return g_live.erase(handle) ? real(handle) : (++g_strays, decltype(real(handle)){});
 }
 
-#define GlobalAlloc(...) Take(g_allocs++ == g_failAlloc ? nullptr : GlobalAlloc(__VA_ARGS__))
+#define GlobalAlloc(...) Take(GlobalAlloc(__VA_ARGS__))
 #define GlobalFree(mem) GiveBack(mem, GlobalFree)
 #define SetWindowsHookExA(...) Take(SetWindowsHookExA(__VA_ARGS__))
 #define UnhookWindowsHookEx(hook) GiveBack(hook, UnhookWindowsHookEx)

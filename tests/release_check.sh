@@ -1,7 +1,6 @@
 #!/bin/sh
-# What ships: both exes, built again through the presets from a copy of the
-# sources elsewhere, come out the same to the byte; so does the release zip
-# under any umask, and it unpacks to them with checksums that verify.
+# What ships: both exes, built again from a copy of the sources elsewhere,
+# are the same bytes; so is the zip under any umask, and it unpacks to them.
 # Usage: release_check.sh VERSION EXE32 EXE64
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
