@@ -1,12 +1,11 @@
-// A window against its reference picture, pixel for pixel. A difference is
-// shown in pictures and counted and bounded in words; with
-// VELORN_UPDATE_REFERENCES set, what the test saw becomes the reference.
-#include <shlobj.h>
+// A window against its reference picture, pixel for pixel; a difference shown
+// in pictures and words. With VELORN_UPDATE_REFERENCES, what is seen becomes it.
 #include <wincodec.h>
 #include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -16,37 +15,45 @@
 namespace
 {
 
-Picture LoadPng(const std::wstring &path)
+// A file in the folder for what the tests write. Unix paths, from CMake and
+// tests/wine-test.sh, are reached through Wine's drive Z:.
+std::string Output(const char *file)
+{
+    if (const char *folder = std::getenv("VELORN_OUTPUT"))
+        return std::string("Z:") + folder + "/" + file;
+    throw std::runtime_error("VELORN_OUTPUT is not set: run me through tests/wine-test.sh");
+}
+
+bool LoadPng(const std::string &path, Picture &pic)
 {
     Microsoft::WRL::ComPtr<IWICBitmapDecoder> png;
     Microsoft::WRL::ComPtr<IWICBitmapFrameDecode> frame;
     Microsoft::WRL::ComPtr<IWICBitmapSource> bgr;
     UINT width = 0, height = 0;
-    if (SUCCEEDED(Wic()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                   WICDecodeMetadataCacheOnDemand, &png)) &&
-        SUCCEEDED(png->GetFrame(0, &frame)) &&
-        SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr)))
-        bgr->GetSize(&width, &height);
-    Picture pic{static_cast<int>(width), static_cast<int>(height),
-                std::vector<DWORD>(width * height)};
-    if (bgr)
-        bgr->CopyPixels(nullptr, 4 * width, 4 * width * height,
-                        reinterpret_cast<BYTE *>(pic.pixels.data()));
+    if (FAILED(Wic()->CreateDecoderFromFilename(Wide(path.c_str()).c_str(), nullptr, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand, &png)) ||
+        FAILED(png->GetFrame(0, &frame)) ||
+        FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr)) ||
+        FAILED(bgr->GetSize(&width, &height)))
+        return false;
+    pic = {static_cast<int>(width), static_cast<int>(height), std::vector<DWORD>(width * height)};
+    bgr->CopyPixels(nullptr, 4 * width, 4 * width * height,
+                    reinterpret_cast<BYTE *>(pic.pixels.data()));
     for (DWORD &p : pic.pixels)
         p &= 0xFFFFFF;
-    return pic;
+    return true;
 }
 
 } // namespace
 
 ::testing::AssertionResult LooksAsReference(HWND window, const char *name)
 {
-    // Unix paths from CMake and ctest, which Wine reaches through drive Z:.
-    auto win = [](const std::string &path) { return L"Z:" + Wide(path.c_str()); };
-    const std::string ref = std::string(VELORN_REFERENCES "/") + name + ".png",
-                      out = std::string(std::getenv("VELORN_PICTURES")) + "/" + name;
-    const Picture expected = LoadPng(win(ref));
-    Picture seen;
+    const std::string ref = "Z:" VELORN_REFERENCES "/" + std::string(name) + ".png",
+                      out = Output(name);
+    const bool update = std::getenv("VELORN_UPDATE_REFERENCES");
+    Picture expected, seen;
+    if (!LoadPng(ref, expected) && !update)
+        return ::testing::AssertionFailure() << "cannot read the reference picture " << ref;
     // A window just shown or changed may still be painting.
     if (WaitFor([&] { return (seen = Capture(window)) == expected; }, 3000))
         return ::testing::AssertionSuccess();
@@ -66,14 +73,15 @@ Picture LoadPng(const std::wstring &path)
             box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
                    std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
         }
-    SHCreateDirectoryExW(nullptr, win(out.substr(0, out.rfind('/'))).c_str(), nullptr);
-    SavePng(diff, win(out + ".diff.png"));
-    const bool update = std::getenv("VELORN_UPDATE_REFERENCES");
-    SavePng(seen, win(update ? ref : out + ".png"));
+    auto written = [](const Picture &pic, const std::string &path) {
+        return (SavePng(pic, Wide(path.c_str())) ? "" : "NOT WRITTEN: ") + path;
+    };
+    const std::string saw = written(seen, update ? ref : out + ".png"),
+                      differences = written(diff, out + ".diff.png");
     return (update ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
            << name << ": " << count << " pixels differ, within x " << box.left << ".."
            << box.right - 1 << ", y " << box.top << ".." << box.bottom - 1 << "; seen "
            << seen.width << " x " << seen.height << ", expected " << expected.width << " x "
-           << expected.height << "\n  expected:    " << ref << "\n  seen:        " << out
-           << ".png\n  differences: " << out << ".diff.png";
+           << expected.height << "\n  expected:    " << ref << "\n  seen:        " << saw
+           << "\n  differences: " << differences;
 }

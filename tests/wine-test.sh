@@ -1,0 +1,18 @@
+#!/bin/sh
+# Runs the test exe under wine64 at 144 DPI, as ctest does, or by hand. Wine
+# exits with 0 from a crash: a run counts only once finished. The tests write
+# to VELORN_OUTPUT, made here.
+# Usage: tests/wine-test.sh build/win64/velorn_test.exe [--gtest_filter=...]
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${VELORN_OUTPUT:-$root/build/win64/output/by-hand}
+export VELORN_OUTPUT="$out"
+mkdir -p "$out" && "$root/cmake/wine-run.sh" --dpi 144 || exit 1
+
+"$root/cmake/wine-run.sh" --dpi 144 "$@" >"$out/wine.log" 2>&1
+status=$?
+cat "$out/wine.log"
+awk '/^\[==========\] .* ran\./ { done = 1 }
+    END { if (!done) print "UNFINISHED: the test exe crashed or was stopped"; exit !done }' \
+    "$out/wine.log" || status=1
+exit $status
