@@ -18,13 +18,6 @@
 namespace
 {
 
-// What the calculation gives for a speed text.
-std::wstring Calculated(const std::wstring &speed)
-{
-    char out[ENERGY_TEXT_MAX];
-    return Wide(FormatEnergy(std::string(speed.begin(), speed.end()).c_str(), out, sizeof out));
-}
-
 class VelornDialog : public ::testing::Test
 {
   protected:
@@ -32,40 +25,38 @@ class VelornDialog : public ::testing::Test
     static void SetUpTestSuite() { app = new Velorn; }
     static void TearDownTestSuite() { delete app; }
 
-    // Moves the focus as Tab does, selecting the field's text.
-    static void PutFocus(HWND control)
-    {
-        Send(app->Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-    }
-
-    // A way to open a box: a key (and modifier) on a control, or a click.
     struct Way {
-        const char *name;
-        HWND focus;
+        const char *name, *after;
+        HWND control;
         WORD modifier, key;
-        POINT click;
     };
-    // The box looks as its reference and belongs to the dialog, or to nobody
-    // if it asks to quit; the key closes it and leaves the dialog as it was.
-    void OpensAndCloses(const Way &way, const char *caption, WORD key)
+    // The box a key or click on a control opens looks as its reference, owned
+    // by the dialog, or by nobody if it asks to quit. Closed, it leaves the
+    // screen as `after`: the dialog alone as left (a stray OK would show).
+    void OpensAndCloses(const Way &way, const char *caption, const char *picture, WORD key)
     {
         SCOPED_TRACE(way.name);
-        SetText(app->Item(IDC_RYCHLOST), L"72");
+        const HWND field = app->Item(IDC_RYCHLOST);
+        SetText(field, L"72");
         Send(app->Dialog(), WM_COMMAND, IDOK);
-        if (!way.key) {
-            ClickAt(way.click);
-        } else {
-            PutFocus(way.focus);
+        SetText(field, L"100");
+        Send(app->Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(way.control), TRUE);
+        if (!way.key)
+            ClickAt(Centre(way.control));
+        else
             way.modifier ? Keys({way.modifier, way.key}) : Keys({way.key});
-        }
-        HWND box = app->WaitBox(Wide(caption).c_str()); // none: an empty picture
-        EXPECT_TRUE(LooksAsReference(box, caption == HELP_CAPTION    ? "box-help"
-                                          : caption == ABOUT_CAPTION ? "box-about"
-                                                                     : "box-quit"));
+        const HWND box = app->WaitBox(Wide(caption).c_str());
+        ASSERT_TRUE(box) << "no box \"" << caption << "\" appeared within 5 s";
+        EXPECT_TRUE(LooksAsReference(box, picture));
         EXPECT_EQ(GetWindow(box, GW_OWNER), caption == QUIT_CAPTION ? nullptr : app->Dialog());
         Keys({key}); // the picture shows the box active
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-        EXPECT_EQ(app->Text(IDC_RYCHLOST) + L" " + app->Text(IDC_ENERGIE), L"72 3.120000");
+        // The flag posted last is set once Velorn has handled all before it:
+        // what the box left behind (a key, a command) has had its effect.
+        Send(field, EM_SETMODIFY, FALSE);
+        PostMessageW(field, EM_SETMODIFY, TRUE, 0);
+        EXPECT_TRUE(WaitFor([&] { return Send(field, EM_GETMODIFY) != 0; }));
+        EXPECT_TRUE(LooksAsReference(GetDesktopWindow(), way.after));
     }
 
     static Velorn *app;
@@ -114,10 +105,13 @@ TEST_F(VelornDialog, EnterShowsTheWholeResultOfEveryTypedSpeed)
     for (const std::wstring speed : {L"-20", L"50,5", L"1e8", L"2.7e103",
                                      L"  00000000000000000000000000000000000009612.61000 km/h"}) {
         SCOPED_TRACE(speed);
-        PutFocus(app->Item(IDC_RYCHLOST));
+        Send(app->Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(app->Item(IDC_RYCHLOST)), TRUE);
         Type(speed);
         Keys({VK_RETURN});
-        EXPECT_TRUE(WaitFor([&] { return app->Text(IDC_ENERGIE) == Calculated(speed); }))
+        char calculated[ENERGY_TEXT_MAX];
+        FormatEnergy(std::string(speed.begin(), speed.end()).c_str(), calculated,
+                     sizeof calculated);
+        EXPECT_TRUE(WaitFor([&] { return app->Text(IDC_ENERGIE) == Wide(calculated); }))
             << "shows " << ::testing::PrintToString(app->Text(IDC_ENERGIE));
     }
 }
@@ -125,10 +119,12 @@ TEST_F(VelornDialog, EnterShowsTheWholeResultOfEveryTypedSpeed)
 // Each box is Enter on its button; the dialog waits for its OK.
 TEST_F(VelornDialog, HelpAndAboutBoxesBelongToTheDialog)
 {
-    OpensAndCloses({"Enter on Nápověda", app->Button(L"Nápověda"), 0, VK_RETURN, {}}, HELP_CAPTION,
-                   VK_RETURN);
-    OpensAndCloses({"Enter on O programu", app->Button(L"O programu"), 0, VK_RETURN, {}},
-                   ABOUT_CAPTION, VK_ESCAPE);
+    OpensAndCloses(
+        {"Enter on Nápověda", "screen-after-help", app->Button(L"Nápověda"), 0, VK_RETURN},
+        HELP_CAPTION, "box-help", VK_RETURN);
+    OpensAndCloses(
+        {"Enter on O programu", "screen-after-about", app->Button(L"O programu"), 0, VK_RETURN},
+        ABOUT_CAPTION, "box-about", VK_ESCAPE);
 }
 
 // Every way to quit asks first, in a box of nobody's with No preselected:
@@ -136,16 +132,18 @@ TEST_F(VelornDialog, HelpAndAboutBoxesBelongToTheDialog)
 // takes Alt+F4's way (SC_CLOSE); the pictures show it drawn.
 TEST_F(VelornDialog, EveryWayToQuitAsksFirstAndNoKeepsAll)
 {
-    const HWND field = app->Item(IDC_RYCHLOST), storno = app->Button(L"Storno");
-    OpensAndCloses({"Esc in the field", field, 0, VK_ESCAPE, {}}, QUIT_CAPTION, VK_RETURN);
-    OpensAndCloses({"Storno clicked", nullptr, 0, 0, Centre(storno)}, QUIT_CAPTION, VK_ESCAPE);
-    OpensAndCloses({"Alt+F4", field, VK_MENU, VK_F4, {}}, QUIT_CAPTION, VK_RETURN);
+    const HWND field = app->Item(IDC_RYCHLOST);
+    OpensAndCloses({"Esc in the field", "screen-after-quit-field", field, 0, VK_ESCAPE},
+                   QUIT_CAPTION, "box-quit", VK_RETURN);
+    OpensAndCloses({"Storno clicked", "screen-after-quit-storno", app->Button(L"Storno"), 0, 0},
+                   QUIT_CAPTION, "box-quit", VK_ESCAPE);
+    OpensAndCloses({"Alt+F4", "screen-after-quit-field", field, VK_MENU, VK_F4}, QUIT_CAPTION,
+                   "box-quit", VK_RETURN);
 }
 
-// Stornos faster than any hand open three boxes at most, and OK, posted
-// last, still calculates beneath them once all are handled. One more, with
-// Alt+F4, brings the newest forward. No, Yes in the oldest, No: Velorn ends
-// with 2.
+// Stornos faster than any hand open three boxes at most; OK, posted last,
+// still calculates beneath them. Alt+F4 then brings the newest forward. No,
+// Yes in the oldest, No: Velorn ends with 2.
 TEST_F(VelornDialog, StornosOpenThreeBoxesAtMostAndOneYesQuitsWith2)
 {
     const HWND dlg = app->Dialog();
