@@ -6,6 +6,7 @@
 # page 1250); --desktop picks a prefix of its own whose windows a desktop's
 # window manager frames. Without a display it runs on a screen of its own
 # (xvfb.sh) for this one run. Without a program it only makes the prefix.
+# Wine's messages stay off unless WINEDEBUG asks for some.
 # Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [PROGRAM [ARGS]]
 set -e
 if [ -z "${DISPLAY:-}" ]; then
@@ -27,7 +28,7 @@ while :; do
     esac
 done
 export WINEPREFIX="$root/build/$prefix-$dpi"
-export WINEDEBUG=-all
+export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=cs_CZ.UTF-8
 wine=/usr/lib/wine/wine64

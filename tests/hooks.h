@@ -7,6 +7,8 @@
 extern std::set<const void *> g_live; // taken and not yet given back
 extern int g_strays;
 int TestMessageBox();
+void *GuardedAlloc(UINT flags, SIZE_T bytes);
+HGLOBAL CheckAndKeep(HGLOBAL block);
 
 template <class Handle> Handle Take(Handle handle)
 {
@@ -21,8 +23,8 @@ template <class Handle, class Real> auto GiveBack(Handle handle, Real real)
     return g_live.erase(handle) ? real(handle) : (++g_strays, decltype(real(handle)){});
 }
 
-#define GlobalAlloc(...) Take(GlobalAlloc(__VA_ARGS__))
-#define GlobalFree(mem) GiveBack(mem, GlobalFree)
+#define GlobalAlloc(...) Take(GuardedAlloc(__VA_ARGS__))
+#define GlobalFree(mem) GiveBack(mem, CheckAndKeep)
 #define SetWindowsHookExA(...) Take(SetWindowsHookExA(__VA_ARGS__))
 #define UnhookWindowsHookEx(hook) GiveBack(hook, UnhookWindowsHookEx)
 #define MessageBoxA(...) TestMessageBox()

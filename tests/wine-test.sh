@@ -1,7 +1,9 @@
 #!/bin/sh
-# Runs the test exe under wine64 at 144 DPI, as ctest does, or by hand. Wine
-# exits with 0 from a crash: a run counts only once finished. The tests write
-# to VELORN_OUTPUT, made here.
+# Runs the test exe under wine64 at 144 DPI, as ctest does, or by hand, and
+# checks what no window shows. Wine's heap checks, on for it and every Velorn,
+# report on their shared stderr: a report fails the run, naming the test.
+# Wine exits with 0 from a crash: a run counts only once finished. The tests
+# write to VELORN_OUTPUT, made here.
 # Usage: tests/wine-test.sh build/win64/velorn_test.exe [--gtest_filter=...]
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,10 +11,11 @@ out=${VELORN_OUTPUT:-$root/build/win64/output/by-hand}
 export VELORN_OUTPUT="$out"
 mkdir -p "$out" && "$root/cmake/wine-run.sh" --dpi 144 || exit 1
 
-"$root/cmake/wine-run.sh" --dpi 144 "$@" >"$out/wine.log" 2>&1
+WINEDEBUG=-all,warn+heap,err+heap "$root/cmake/wine-run.sh" --dpi 144 "$@" >"$out/wine.log" 2>&1
 status=$?
 cat "$out/wine.log"
-awk '/^\[==========\] .* ran\./ { done = 1 }
-    END { if (!done) print "UNFINISHED: the test exe crashed or was stopped"; exit !done }' \
+awk '/^\[ RUN / { test = $4 } /:heap:/ { print "HEAP, while " test " ran: " $0; bad = 1 }
+    /^\[==========\] .* ran\./ { done = 1 }
+    END { if (!done) print "UNFINISHED: the test exe crashed or was stopped"; exit bad || !done }' \
     "$out/wine.log" || status=1
 exit $status
