@@ -1,5 +1,5 @@
 // DialogProc in this process, on a dialog from the real template, with the
-// program's memory, hooks and boxes in the test's hands (hooks.h).
+// program's memory, hooks, GDI objects and boxes in the test's hands (hooks.h).
 #include <windows.h>
 
 #include <algorithm>
@@ -63,12 +63,13 @@ TEST(DialogProc, ReadsItsLimitGivesBackWhatItTakesQuitsOnlyOnYesKeepsNoDeletedBr
         EXPECT_STREQ(result, blanks == 65531 ? "8.359053" : "0.008359");
     }
     // Only Yes quits: not a box that failed (0), nor Esc under Wine, nor No.
-    // Nothing piles up over many confirmations, among help and about boxes.
+    // Nothing piles up over many boxes, each followed by a paint.
     const int answers[] = {0, IDCANCEL, IDNO};
     for (int i = 0; i < 99; ++i) {
         g_answer = [&] { return answers[i % 3]; };
         command(IDCANCEL);
         command(i % 2 ? IDC_NAPOVEDA : IDC_OPROGRAMU);
+        RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
     EXPECT_TRUE(IsWindowVisible(dlg));
 
@@ -80,8 +81,8 @@ TEST(DialogProc, ReadsItsLimitGivesBackWhatItTakesQuitsOnlyOnYesKeepsNoDeletedBr
     EXPECT_EQ(GetObjectType(brush), 0u);
     EXPECT_EQ(DialogProc(dlg, WM_CTLCOLORSTATIC, 0, 0), 0);
     DestroyWindow(dlg);
-    // Every buffer and hook taken is given back, once, and no block is
-    // written once freed.
+    // Every buffer, hook and GDI object taken is given back, once, and no
+    // block is written once freed.
     EXPECT_EQ(g_live.size(), 0u) << "taken and never given back";
     EXPECT_EQ(g_strays, 0) << "given back twice, or never taken";
     for (const auto &[block, bytes] : g_blocks)

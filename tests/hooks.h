@@ -1,5 +1,5 @@
-// Force-included before ui/WinAPI_27.cpp: the test tracks each memory block
-// and hook, and answers the boxes.
+// Force-included before ui/WinAPI_27.cpp: the test tracks each memory block,
+// hook and GDI object, and answers the boxes.
 #include <windows.h>
 
 #include <set>
@@ -27,4 +27,7 @@ template <class Handle, class Real> auto GiveBack(Handle handle, Real real)
 #define GlobalFree(mem) GiveBack(mem, CheckAndKeep)
 #define SetWindowsHookExA(...) Take(SetWindowsHookExA(__VA_ARGS__))
 #define UnhookWindowsHookEx(hook) GiveBack(hook, UnhookWindowsHookEx)
+#define LoadBitmapA(...) Take(LoadBitmapA(__VA_ARGS__))
+#define CreatePatternBrush(bitmap) Take(CreatePatternBrush(bitmap))
+#define DeleteObject(object) GiveBack(object, DeleteObject)
 #define MessageBoxA(...) TestMessageBox()
