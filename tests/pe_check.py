@@ -29,7 +29,7 @@ def checks(pe, manifest_file, ico):
                                      e.directory.entries[0].data.struct.Size)
            for t in pe.DIRECTORY_ENTRY_RESOURCE.entries for e in t.directory.entries}
     yield "manifest 1 is the configured one", res.get((24, 1)) == manifest_file
-    yield "Explorer's icon, group 104, holds the .ico's image", (14, 104) in res and res.get((3, 1)) == ico[22:]
+    yield "icon group 104 holds the .ico's image", (14, 104) in res and res.get((3, 1)) == ico[22:]
 
 
 if __name__ == "__main__":
