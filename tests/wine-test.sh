@@ -2,10 +2,10 @@
 # Runs the test exe under wine64 at 144 DPI, as ctest does, or by hand, and
 # checks what no window shows. Wine's heap checks, on for it and every Velorn,
 # report on their shared stderr: a report fails the run, naming the test. No
-# file on the prefix's drive or beside Velorn, no registry value may differ
-# once Wine has saved its registry, but the DriverDateData that Wine's display
-# driver stamps as it starts. Wine exits with 0 from a crash: a run counts
-# only once finished. The tests write to VELORN_OUTPUT, made here.
+# file on the prefix's drive, beside Velorn or in the working folder, and no
+# registry value may differ once Wine has saved its registry, but for the
+# DriverDateData that Wine's display driver stamps as it starts. Wine exits
+# with 0 from a crash: a run counts only once finished. Output: VELORN_OUTPUT.
 # Usage: tests/wine-test.sh build/win64/velorn_test.exe [--gtest_filter=...]
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +17,7 @@ velorn=$(dirname "${VELORN_EXE:-$1}" | sed 's/^Z://')
 machine() {
     /usr/lib/wine/wineserver -w
     find "$WINEPREFIX/drive_c" -printf '%p %s %T@\n'
-    find "$velorn" -maxdepth 1 -printf '%p %s %T@\n'
+    find "$velorn" "$PWD" -maxdepth 1 -printf '%p %s %T@\n'
     cd "$WINEPREFIX" && awk '/^\[/ { key = FILENAME " " $0; sub(/ [0-9]+$/, "", key); print key }
         key && NF && !/^(\[|#time=|"DriverDateData")/ { print key, $0 }' *.reg
 }
