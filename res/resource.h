@@ -15,9 +15,14 @@
 /* Icons */
 #define IDI_IKONA 104
 
-/* Buttons (IDOK = 1 and IDCANCEL = 2 come from windows.h) */
+/* Buttons (IDOK = 1 and IDCANCEL = 2 come from windows.h), and their
+   texts as the template shows them (UTF-8, as the resource script) */
 #define IDC_NAPOVEDA 106
 #define IDC_OPROGRAMU 107
+#define LABEL_OK "OK"
+#define LABEL_STORNO "Storno"
+#define LABEL_NAPOVEDA "Nápověda"
+#define LABEL_OPROGRAMU "O programu"
 
 /* Edit fields */
 #define IDC_RYCHLOST 1002

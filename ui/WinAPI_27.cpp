@@ -14,10 +14,6 @@ HBRUSH g_hbPozadi;
 namespace
 {
 
-// Working buffers: WM_GETTEXT's limit below counts the terminator, so at
-// most 65,534 characters of the speed field are read.
-constexpr SIZE_T BUFFER_SIZE = 65536;
-
 // Light cyan: red 0xA0, green 0xFF, blue 0xFF
 constexpr COLORREF TEXT_COLOUR = RGB(0xA0, 0xFF, 0xFF);
 
@@ -46,7 +42,6 @@ void Calculate(HWND hDlg)
 // Storno beyond that brings the newest box forward instead. s_ahwndQuit
 // holds them oldest first; an answered box stays counted while a newer one
 // is nested above it, since its MessageBoxA returns only after theirs.
-constexpr int MAX_CONFIRMATIONS = 3;
 HWND s_ahwndQuit[MAX_CONFIRMATIONS];
 int s_nQuit;
 

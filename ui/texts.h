@@ -1,9 +1,9 @@
 // The texts of Velorn's message boxes, UTF-8 here. The ANSI message box
 // calls take bytes of the process's code page, which for Czech is 1250 (the
-// manifest asks for it), so the program is compiled with
-// -fexec-charset=CP1250 and hands them over as Windows-1250 bytes. Compiled
-// as they are, they stay UTF-8, which the driver and the tests widen to find
-// the boxes by their captions.
+// manifest asks for it), so the program is compiled with -fexec-charset for
+// VELORN_CODE_PAGE (CMakeLists.txt) and hands them over as Windows-1250
+// bytes. Compiled as they are, they stay UTF-8, which the driver and the
+// tests widen to find the boxes by their captions.
 #ifndef VELORN_TEXTS_H
 #define VELORN_TEXTS_H
 
