@@ -1,12 +1,13 @@
 #!/bin/sh
-# Runs a Windows program under wine64 in a private prefix in build/, with
-# code page 1250 and no Mono/Gecko prompts. --dpi N picks the prefix with
-# that screen resolution (default 96; the tests use 144); --locale L runs
-# the program in another locale (default cs_CZ.UTF-8, which gives Wine code
-# page 1250); --desktop picks a prefix of its own whose windows a desktop's
+# Runs a Windows program under wine64 in a private prefix in build/, in
+# Czech with code page 1250 and no Mono/Gecko prompts. --dpi N picks the
+# prefix with that screen resolution (default 96; the tests use 144);
+# --locale L sets the system locale, from which Wine takes the code page of
+# non-Unicode programs (default cs_CZ.UTF-8: 1250), while the user's language
+# stays Czech; --desktop picks a prefix of its own whose windows a desktop's
 # window manager frames. Without a display it runs on a screen of its own
-# (xvfb.sh) for this one run. Without a program it only makes the prefix.
-# Wine's messages stay off unless WINEDEBUG asks for some.
+# (xvfb.sh) for this one run. Without a program it only makes the prefix
+# ready. Wine's messages stay off unless WINEDEBUG asks for some.
 # Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [PROGRAM [ARGS]]
 set -e
 if [ -z "${DISPLAY:-}" ]; then
@@ -30,7 +31,10 @@ done
 export WINEPREFIX="$root/build/$prefix-$dpi"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=cs_CZ.UTF-8
+# Wine takes the code page from LC_CTYPE and its language from LC_MESSAGES
+# (each a glibc locale: scripts/setup.sh makes them).
+unset LC_ALL LANGUAGE
+export LANG=cs_CZ.UTF-8 LC_MESSAGES=cs_CZ.UTF-8 LC_CTYPE=cs_CZ.UTF-8
 wine=/usr/lib/wine/wine64
 
 # First use creates the prefix; a lock keeps parallel runs from racing.
@@ -63,15 +67,18 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
         # folders of the prefix instead, so that what a program saves there
         # stays in the prefix, where the tests look, and out of the home.
         find "$WINEPREFIX/drive_c/users" -type l -exec sh -c 'rm "$1" && mkdir "$1"' link {} \;
-        # A first program under these settings: Wine registers the fonts
-        # and redoes its font set-up for this DPI now, not in a later run.
-        $wine cmd /c exit >/dev/null 2>&1
-        /usr/lib/wine/wineserver -w
         touch "$WINEPREFIX/.velorn-ready"
     fi
     exec 9>&-
 fi
-export LC_ALL="$locale"
+export LC_CTYPE="$locale"
+# A first program in a new prefix, or under another code page, lets Wine
+# register its fonts for this DPI and code page now, not in the run.
+if [ "$(cat "$WINEPREFIX/.velorn-locale" 2>/dev/null)" != "$locale" ]; then
+    $wine cmd /c exit >/dev/null 2>&1
+    /usr/lib/wine/wineserver -w
+    echo "$locale" >"$WINEPREFIX/.velorn-locale"
+fi
 [ $# -eq 0 ] && exit 0
 [ -n "$own_screen" ] || exec "$wine" "$@"
 # The screen goes with this run: the prefix's Wine processes end first, so
