@@ -1,42 +1,46 @@
 #!/usr/bin/python3
-"""Reads what Windows will see in each built exe, without running it:
-hardening, imports, the configured manifest and the icon Explorer shows.
-Usage: pe_check.py MANIFEST ICON EXE..."""
+"""What Windows will see in each built exe, read without running it:
+hardening, imports and the icon Explorer shows. Usage: pe_check.py ICON EXE..."""
 import pathlib
-import re
 import sys
 
 import pefile
 
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
-# msvcrt.dll's number conversions differ between Windows versions: the exe
-# takes none that reads a double from text or writes one into text.
-CONVERSION = re.compile(rb"_?(atof|strtod|v?sn?printf|[efg]cvt)")
+# msvcrt.dll's number conversions differ between Windows versions, so the exe
+# takes only these of it: the runtime's start-up, its error messages (no
+# number of Velorn's goes through them) and plain helpers.
+MSVCRT = set("""__getmainargs __initenv __p__acmdln _acmdln __p__commode _commode __p__fmode _fmode
+    __set_app_type __setusermatherr _amsg_exit _cexit _initterm _onexit exit abort signal __iob_func
+    _iob setlocale atoi ___lc_codepage_func ___mb_cur_max_func __mb_cur_max fprintf vfprintf fputc
+    fwrite strerror calloc malloc free memcpy memset strlen strncmp strchr wcslen _errno localeconv""".split())
 
 
-def checks(pe, manifest_file, ico):
-    flags = pe.OPTIONAL_HEADER.DllCharacteristics
-    yield "GUI subsystem", pe.OPTIONAL_HEADER.Subsystem == 2
-    yield "ASLR, DEP", flags & 0x140 == 0x140 and (pe.FILE_HEADER.Machine == 0x14C or flags & 0x20)
-    yield "relocations", pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0
-    yield "no writable code", all(s.Characteristics & 0xA0000000 != 0xA0000000 for s in pe.sections)
+def checks(pe, ico):
+    header, flags = pe.OPTIONAL_HEADER, pefile.DLL_CHARACTERISTICS
+    yield "GUI subsystem", header.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
+    wanted = flags["IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE"] | flags["IMAGE_DLLCHARACTERISTICS_NX_COMPAT"]
+    if pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]:
+        wanted |= flags["IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA"]
+    yield "ASLR, DEP", header.DllCharacteristics & wanted == wanted
+    yield "relocations", header.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]].Size
+    yield "no writable code", not any(s.IMAGE_SCN_MEM_EXECUTE and s.IMAGE_SCN_MEM_WRITE for s in pe.sections)
     for entry in pe.DIRECTORY_ENTRY_IMPORT:
-        yield f"{entry.dll} is Windows' own", entry.dll.decode().lower() in WINDOWS_DLLS
-        yield f"no number conversion from {entry.dll}", not any(
-            CONVERSION.match(i.name or b"") for i in entry.imports)
-
+        dll = entry.dll.decode().lower()
+        yield f"{dll} is Windows' own", dll in WINDOWS_DLLS
+        taken = {(i.name or b"(an ordinal)").decode() for i in entry.imports}
+        yield f"nothing of {dll} beyond the list: {sorted(taken - MSVCRT)}", dll != "msvcrt.dll" or taken <= MSVCRT
     res = {(t.id, e.id): pe.get_data(e.directory.entries[0].data.struct.OffsetToData,
                                      e.directory.entries[0].data.struct.Size)
            for t in pe.DIRECTORY_ENTRY_RESOURCE.entries for e in t.directory.entries}
-    yield "manifest 1 is the configured one", res.get((24, 1)) == manifest_file
-    yield "icon group 104 holds the .ico's image", (14, 104) in res and res.get((3, 1)) == ico[22:]
+    icons = pefile.RESOURCE_TYPE
+    yield "icon group 104 holds the .ico's image", ((icons["RT_GROUP_ICON"], 104) in res and
+                                                    res.get((icons["RT_ICON"], 1)) == ico[22:])
 
 
 if __name__ == "__main__":
-    manifest, ico = (pathlib.Path(f).read_bytes() for f in sys.argv[1:3])
-    results = [(f"{exe}: {name}", ok) for exe in sys.argv[3:]
-               for name, ok in checks(pefile.PE(exe), manifest, ico)]
+    ico = pathlib.Path(sys.argv[1]).read_bytes()
+    results = [(f"{exe}: {name}", ok) for exe in sys.argv[2:] for name, ok in checks(pefile.PE(exe), ico)]
     failed = [name for name, ok in results if not ok]
-    print("".join(f"FAILED {name}\n" for name in failed) +
-          f"{len(results) - len(failed)} passed, {len(failed)} failed")
+    print("".join(f"FAILED {name}\n" for name in failed) + f"{len(results) - len(failed)} passed, {len(failed)} failed")
     sys.exit(1 if failed else 0)
