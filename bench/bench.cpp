@@ -1,13 +1,13 @@
 // Launches Velorn.exe, the bare dialog and the bare dialog with common
 // controls beside it, in turn, and prints medians: start to visible dialog,
-// start to first result after OK, and the running program's private memory.
+// start to first result after OK, and the running program's private memory;
+// then what long use does to Velorn's memory.
 // Usage: velorn_bench.exe [launches]
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <stdexcept>
 #include <vector>
 
 #include "driver.h"
@@ -33,42 +33,23 @@ double Now()
 
 Launch Run(const wchar_t *exe, bool calculate)
 {
-    std::wstring path = ExeBesideMe(exe);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
     Launch l;
-    double start = Now();
-    if (!CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-        fwprintf(stderr, L"cannot start %ls\n", path.c_str());
-        std::exit(1);
-    }
-    // Polled every millisecond, for 20 s at most: a program that never
-    // shows its dialog stops the figures rather than hangs them.
+    const double start = Now();
+    const Process process(ExeBesideMe(exe), L"");
+    // Polled every millisecond, for START_WAIT_MS at most: a program that
+    // never shows its dialog stops the figures rather than hangs them.
     std::vector<HWND> shown;
-    while ((shown = WindowsOf(pi.dwProcessId)).empty() && Now() - start < 20000)
+    while ((shown = WindowsOf(process.Id())).empty() && Now() - start < START_WAIT_MS)
         Sleep(1);
-    if (shown.empty()) {
-        fwprintf(stderr, L"%ls showed no dialog within 20 s\n", path.c_str());
-        std::exit(1);
-    }
+    if (shown.empty())
+        throw std::runtime_error(Narrow(exe) + " showed no dialog");
     l.visibleMs = Now() - start;
     if (calculate) {
         SetText(GetDlgItem(shown[0], IDC_RYCHLOST), L"100");
         Send(shown[0], WM_COMMAND, IDOK);
         l.resultMs = Now() - start;
     }
-    PROCESS_MEMORY_COUNTERS_EX mem{};
-    GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&mem),
-                         sizeof mem);
-    // Private bytes: Wine fills PagefileUsage (the same figure on Windows)
-    // but leaves PrivateUsage at 0.
-    l.privateKiB = static_cast<double>(mem.PagefileUsage) / 1024.0;
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    l.privateKiB = static_cast<double>(process.PrivateBytes()) / 1024.0;
     return l;
 }
 
@@ -82,7 +63,7 @@ double Median(std::vector<Launch> &v, double Launch::*field)
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
-{
+try {
     int n = argc > 1 ? _wtoi(argv[1]) : 15;
     std::vector<Launch> bare, comctl, velorn;
     Run(L"bare.exe", false); // warm the file cache for all
@@ -105,5 +86,16 @@ int wmain(int argc, wchar_t **argv)
     printf("Velorn first result after OK: %.1f ms  (ratio %.3f)\n", result, result / bareVisible);
     printf("private memory, Velorn:       %.0f KiB\n", Median(velorn, &Launch::privateKiB));
     printf("private memory, bare dialog:  %.0f KiB\n", Median(bare, &Launch::privateKiB));
+    // Long use as the tests work it: what stays after two rounds, and after six more.
+    const Velorn used;
+    used.Use(2);
+    const SIZE_T warm = used.PrivateBytes();
+    used.Use(6);
+    printf("private memory, long use:     %zu KiB after 600 OKs, %+lld KiB over 1800 more\n",
+           warm / 1024,
+           (static_cast<long long>(used.PrivateBytes()) - static_cast<long long>(warm)) / 1024);
     return 0;
+} catch (const std::exception &e) {
+    fprintf(stderr, "%s\n", e.what());
+    return 1;
 }

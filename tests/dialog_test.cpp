@@ -3,10 +3,12 @@
 // the last test quits.
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "WinAPI_27.h"
 #include "driver.h"
 #include "energy.h"
 #include "resource.h"
@@ -18,46 +20,24 @@
 namespace
 {
 
+// Waits until get() gives want; if it never does, says what it gave last.
+template <class Get, class T>::testing::AssertionResult Becomes(Get get, const T &want)
+{
+    T got = get();
+    if (WaitFor([&] { return (got = get()) == want; }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "got " << ::testing::PrintToString(got) << ", expected "
+           << ::testing::PrintToString(want) << " for " << WAIT_MS << " ms";
+}
+
 class VelornDialog : public ::testing::Test
 {
   protected:
     // Starting Velorn under Wine is slow: once for all.
     static void SetUpTestSuite() { app = new Velorn; }
     static void TearDownTestSuite() { delete app; }
-
-    struct Way {
-        const char *name, *after;
-        HWND control;
-        WORD modifier, key;
-    };
-    // The box a key or click on a control opens looks as its reference, owned
-    // by the dialog, or by nobody if it asks to quit. Closed, it leaves the
-    // screen as `after`: the dialog alone as left (a stray OK would show).
-    void OpensAndCloses(const Way &way, const char *caption, const char *picture, WORD key)
-    {
-        SCOPED_TRACE(way.name);
-        const HWND field = app->Item(IDC_RYCHLOST);
-        SetText(field, L"72");
-        Send(app->Dialog(), WM_COMMAND, IDOK);
-        SetText(field, L"100");
-        Send(app->Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(way.control), TRUE);
-        if (!way.key)
-            ClickAt(Centre(way.control));
-        else
-            way.modifier ? Keys({way.modifier, way.key}) : Keys({way.key});
-        const HWND box = app->WaitBox(Wide(caption).c_str());
-        ASSERT_TRUE(box) << "no box \"" << caption << "\" appeared within 5 s";
-        EXPECT_TRUE(LooksAsReference(box, picture));
-        EXPECT_EQ(GetWindow(box, GW_OWNER), caption == QUIT_CAPTION ? nullptr : app->Dialog());
-        Keys({key}); // the picture shows the box active
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-        // The flag posted last is set once Velorn has handled all before it:
-        // what the box left behind (a key, a command) has had its effect.
-        Send(field, EM_SETMODIFY, FALSE);
-        PostMessageW(field, EM_SETMODIFY, TRUE, 0);
-        EXPECT_TRUE(WaitFor([&] { return Send(field, EM_GETMODIFY) != 0; }));
-        EXPECT_TRUE(LooksAsReference(GetDesktopWindow(), way.after));
-    }
+    void SetUp() override { ASSERT_TRUE(app) << "Velorn did not start"; }
 
     static Velorn *app;
 };
@@ -76,25 +56,25 @@ TEST_F(VelornDialog, ShowsTheResultOfASpeedTypedAndOkClickedAsItsReference)
     Type(L"5");
     ClickAt(Centre(app->Item(IDC_RYCHLOST)));
     Type(L"100");
-    EXPECT_TRUE(app->Press(L"OK"));
+    app->Press(LABEL_OK);
     EXPECT_TRUE(LooksAsReference(app->Dialog(), "dialog-result"));
 }
 
 TEST_F(VelornDialog, TabAndShiftTabGoRoundTheControlsInTemplateOrder)
 {
-    const HWND field = app->Item(IDC_RYCHLOST), ok = app->Button(L"OK"),
-               storno = app->Button(L"Storno"), help = app->Button(L"Nápověda"),
-               about = app->Button(L"O programu");
+    const HWND field = app->Item(IDC_RYCHLOST), ok = app->Button(LABEL_OK),
+               storno = app->Button(LABEL_STORNO), help = app->Button(LABEL_NAPOVEDA),
+               about = app->Button(LABEL_OPROGRAMU);
     ClickAt(Centre(field));
     // Five Tabs round, then five Shift+Tabs back.
     const HWND order[] = {ok, storno, help, about, field, about, help, storno, ok, field};
     GUITHREADINFO gui{sizeof gui, 0, {}, {}, {}, {}, {}, {}, {}};
+    const DWORD thread = GetWindowThreadProcessId(field, nullptr);
     for (int key = 0; key < 10; ++key) {
         key < 5 ? Keys({VK_TAB}) : Keys({VK_SHIFT, VK_TAB});
-        EXPECT_TRUE(WaitFor([&] {
-            GetGUIThreadInfo(GetWindowThreadProcessId(field, nullptr), &gui);
-            return gui.hwndFocus == order[key];
-        })) << key;
+        EXPECT_TRUE(Becomes(
+            [&] { return GetGUIThreadInfo(thread, &gui) ? gui.hwndFocus : nullptr; }, order[key]))
+            << "the focus (control " << GetDlgCtrlID(gui.hwndFocus) << ") after key " << key;
     }
 }
 
@@ -111,56 +91,79 @@ TEST_F(VelornDialog, EnterShowsTheWholeResultOfEveryTypedSpeed)
         char calculated[ENERGY_TEXT_MAX];
         FormatEnergy(std::string(speed.begin(), speed.end()).c_str(), calculated,
                      sizeof calculated);
-        EXPECT_TRUE(WaitFor([&] { return app->Text(IDC_ENERGIE) == Wide(calculated); }))
-            << "shows " << ::testing::PrintToString(app->Text(IDC_ENERGIE));
+        EXPECT_TRUE(Becomes([&] { return app->Text(IDC_ENERGIE); }, Wide(calculated)));
     }
 }
 
-// Each box is Enter on its button; the dialog waits for its OK.
-TEST_F(VelornDialog, HelpAndAboutBoxesBelongToTheDialog)
-{
-    OpensAndCloses(
-        {"Enter on Nápověda", "screen-after-help", app->Button(L"Nápověda"), 0, VK_RETURN},
-        HELP_CAPTION, "box-help", VK_RETURN);
-    OpensAndCloses(
-        {"Enter on O programu", "screen-after-about", app->Button(L"O programu"), 0, VK_RETURN},
-        ABOUT_CAPTION, "box-about", VK_ESCAPE);
-}
-
-// Every way to quit asks first, in a box of nobody's with No preselected:
+// Each box, opened by a key or click on a control, looks as its reference,
+// owned by the dialog, or by nobody if it asks to quit, with No preselected:
 // Enter keeps all, as does Esc, which Wine makes IDCANCEL. The close box
-// takes Alt+F4's way (SC_CLOSE); the pictures show it drawn.
-TEST_F(VelornDialog, EveryWayToQuitAsksFirstAndNoKeepsAll)
+// takes Alt+F4's way (SC_CLOSE); the pictures show it drawn. Closed, a box
+// leaves the screen as `after`: the dialog alone as left (a stray OK would
+// show).
+TEST_F(VelornDialog, EveryBoxLooksAsItsReferenceAndLeavesTheDialogAsItWas)
 {
     const HWND field = app->Item(IDC_RYCHLOST);
-    OpensAndCloses({"Esc in the field", "screen-after-quit-field", field, 0, VK_ESCAPE},
-                   QUIT_CAPTION, "box-quit", VK_RETURN);
-    OpensAndCloses({"Storno clicked", "screen-after-quit-storno", app->Button(L"Storno"), 0, 0},
-                   QUIT_CAPTION, "box-quit", VK_ESCAPE);
-    OpensAndCloses({"Alt+F4", "screen-after-quit-field", field, VK_MENU, VK_F4}, QUIT_CAPTION,
-                   "box-quit", VK_RETURN);
+    const struct {
+        const char *way;
+        HWND control;
+        WORD modifier, key;
+        const char *caption, *picture;
+        WORD answer;
+        const char *after;
+    } ways[] = {
+        {"Enter on Nápověda", app->Button(LABEL_NAPOVEDA), 0, VK_RETURN, HELP_CAPTION, "box-help",
+         VK_RETURN, "screen-after-help"},
+        {"Enter on O programu", app->Button(LABEL_OPROGRAMU), 0, VK_RETURN, ABOUT_CAPTION,
+         "box-about", VK_ESCAPE, "screen-after-about"},
+        {"Esc in the field", field, 0, VK_ESCAPE, QUIT_CAPTION, "box-quit", VK_RETURN,
+         "screen-after-quit-field"},
+        {"Storno clicked", app->Button(LABEL_STORNO), 0, 0, QUIT_CAPTION, "box-quit", VK_ESCAPE,
+         "screen-after-quit-storno"},
+        {"Alt+F4", field, VK_MENU, VK_F4, QUIT_CAPTION, "box-quit", VK_RETURN,
+         "screen-after-quit-field"},
+    };
+    for (const auto &w : ways) {
+        SCOPED_TRACE(w.way);
+        SetText(field, L"72");
+        Send(app->Dialog(), WM_COMMAND, IDOK);
+        SetText(field, L"100");
+        Send(app->Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(w.control), TRUE);
+        if (!w.key)
+            ClickAt(Centre(w.control));
+        else
+            w.modifier ? Keys({w.modifier, w.key}) : Keys({w.key});
+        const HWND box = app->WaitBox(Wide(w.caption).c_str());
+        ASSERT_TRUE(box) << "no box \"" << w.caption << "\" appeared within " << WAIT_MS << " ms";
+        EXPECT_TRUE(LooksAsReference(box, w.picture));
+        EXPECT_EQ(GetWindow(box, GW_OWNER), w.caption == QUIT_CAPTION ? nullptr : app->Dialog());
+        Keys({w.answer}); // the picture shows the box active
+        EXPECT_TRUE(Becomes([&] { return IsWindow(box) != FALSE; }, false)) << "the box is open";
+        EXPECT_TRUE(app->Settle()) << "Velorn busy for " << WAIT_MS << " ms";
+        EXPECT_TRUE(LooksAsReference(GetDesktopWindow(), w.after));
+    }
 }
 
-// Stornos faster than any hand open three boxes at most; OK, posted last,
-// still calculates beneath them. Alt+F4 then brings the newest forward. No,
-// Yes in the oldest, No: Velorn ends with 2.
+// Stornos faster than any hand open MAX_CONFIRMATIONS boxes at most; OK,
+// posted last, still calculates beneath them. Alt+F4 then brings the newest
+// forward. No, Yes in the oldest, No: Velorn ends with 2.
 TEST_F(VelornDialog, StornosOpenThreeBoxesAtMostAndOneYesQuitsWith2)
 {
     const HWND dlg = app->Dialog();
     SetText(app->Item(IDC_RYCHLOST), L"36");
     for (int i = 0; i < 2000; ++i)
-        PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
-    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitFor([&] { return app->Text(IDC_ENERGIE) == L"0.390000"; }));
+        Check(PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0), "PostMessageW", L"IDCANCEL");
+    Check(PostMessageW(dlg, WM_COMMAND, IDOK, 0), "PostMessageW", L"IDOK");
+    EXPECT_TRUE(Becomes([&] { return app->Text(IDC_ENERGIE); }, std::wstring(L"0.390000")));
     const std::vector<HWND> quits = WindowsOf(app->Pid(), Wide(QUIT_CAPTION).c_str());
-    ASSERT_EQ(quits.size(), 3u); // newest first
+    ASSERT_EQ(quits.size(), static_cast<size_t>(MAX_CONFIRMATIONS)); // newest first
     ClickAt(Centre(app->Item(IDC_RYCHLOST)));
-    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dlg; }));
+    EXPECT_TRUE(Becomes(GetForegroundWindow, dlg)) << "the dialog active";
     Keys({VK_MENU, VK_F4});
-    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == quits[0]; }));
-    EXPECT_TRUE(Answer(quits[0], IDNO));
-    EXPECT_TRUE(Answer(quits[2], IDYES));
-    EXPECT_TRUE(Answer(quits[1], IDNO));
+    EXPECT_TRUE(Becomes(GetForegroundWindow, quits[0])) << "the newest box active";
+    Answer(quits[0], IDNO);
+    Answer(quits[2], IDYES); // the oldest
+    Answer(quits[1], IDNO);
     EXPECT_EQ(app->WaitExit(), 2u);
 }
 

@@ -1,5 +1,6 @@
 // DialogProc in this process, on a dialog from the real template, with the
-// program's memory, hooks, GDI objects and boxes in the test's hands (hooks.h).
+// program's memory, hooks, GDI objects and boxes in the test's hands
+// (tracked_calls.h).
 #include <windows.h>
 
 #include <algorithm>
@@ -18,9 +19,10 @@ std::set<const void *> g_live;
 std::function<int()> g_answer;
 
 // As MessageBoxA does: a window is made, then the answer comes.
-int TestMessageBox()
+int TestMessageBox() noexcept
 {
-    DestroyWindow(CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    HWND box = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(box && DestroyWindow(box)) << "CreateWindowA(STATIC): error " << GetLastError();
     return g_answer();
 }
 
@@ -30,7 +32,7 @@ int TestMessageBox()
 constexpr std::ptrdiff_t GUARD = 65536;
 std::map<BYTE *, std::ptrdiff_t> g_blocks; // every block and its size
 
-void *GuardedAlloc(UINT flags, SIZE_T bytes)
+void *GuardedAlloc(UINT flags, SIZE_T bytes) noexcept
 {
     auto *block = static_cast<BYTE *>(GlobalAlloc(flags, bytes + GUARD));
     if (block)
@@ -38,7 +40,7 @@ void *GuardedAlloc(UINT flags, SIZE_T bytes)
     return block;
 }
 
-HGLOBAL CheckAndKeep(HGLOBAL memory)
+HGLOBAL CheckAndKeep(HGLOBAL memory) noexcept
 {
     auto *block = static_cast<BYTE *>(memory);
     const std::ptrdiff_t bytes = g_blocks[block];
@@ -52,25 +54,23 @@ TEST(DialogProc, ReadsItsLimitGivesBackWhatItTakesQuitsOnlyOnYesKeepsNoDeletedBr
 {
     g_hInst = GetModuleHandleW(nullptr);
     HWND dlg = CreateDialogParamA(g_hInst, MAKEINTRESOURCEA(IDD_HLAVNI), nullptr, DialogProc, 0);
+    ASSERT_TRUE(dlg) << "CreateDialogParamA(IDD_HLAVNI): error " << GetLastError();
     ShowWindow(dlg, SW_SHOW);
     auto command = [&](int id) { SendMessageA(dlg, WM_COMMAND, id, 0); };
 
-    // At most 65,534 characters are read: of 65,535, 100 loses its last 0.
+    // At most BUFFER_SIZE - 2 characters are read: one more, and 100 loses its last 0.
     char result[16];
-    for (int blanks : {65531, 65532}) {
+    for (SIZE_T blanks : {BUFFER_SIZE - 5, BUFFER_SIZE - 4}) {
         SetDlgItemTextA(dlg, IDC_RYCHLOST, (std::string(blanks, ' ') + "100").c_str());
         command(IDOK);
         GetDlgItemTextA(dlg, IDC_ENERGIE, result, sizeof result);
-        EXPECT_STREQ(result, blanks == 65531 ? "8.359053" : "0.008359");
+        EXPECT_STREQ(result, blanks == BUFFER_SIZE - 5 ? "8.359053" : "0.008359");
     }
     // Only Yes quits: not a box that failed (0), nor Esc under Wine, nor No.
-    // Nothing piles up over many boxes, each followed by a paint.
-    const int answers[] = {0, IDCANCEL, IDNO};
-    for (int i = 0; i < 99; ++i) {
-        g_answer = [&] { return answers[i % 3]; };
-        command(IDCANCEL);
-        command(i % 2 ? IDC_NAPOVEDA : IDC_OPROGRAMU);
-        RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    for (int answer : {0, IDCANCEL, IDNO}) {
+        g_answer = [=] { return answer; };
+        for (int id : {IDCANCEL, IDC_NAPOVEDA, IDC_OPROGRAMU})
+            command(id);
     }
     EXPECT_TRUE(IsWindowVisible(dlg));
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -15,48 +15,68 @@
 namespace
 {
 
-// A file in the folder for what the tests write. Unix paths, from CMake and
-// tests/wine-test.sh, are reached through Wine's drive Z:.
-std::string Output(const char *file)
-{
-    if (const char *folder = std::getenv("VELORN_OUTPUT"))
-        return std::string("Z:") + folder + "/" + file;
-    throw std::runtime_error("VELORN_OUTPUT is not set: run me through tests/wine-test.sh");
-}
-
-bool LoadPng(const std::string &path, Picture &pic)
+Picture LoadPng(const std::wstring &path)
 {
     Microsoft::WRL::ComPtr<IWICBitmapDecoder> png;
     Microsoft::WRL::ComPtr<IWICBitmapFrameDecode> frame;
     Microsoft::WRL::ComPtr<IWICBitmapSource> bgr;
     UINT width = 0, height = 0;
-    if (FAILED(Wic()->CreateDecoderFromFilename(Wide(path.c_str()).c_str(), nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand, &png)) ||
-        FAILED(png->GetFrame(0, &frame)) ||
-        FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr)) ||
-        FAILED(bgr->GetSize(&width, &height)))
-        return false;
-    pic = {static_cast<int>(width), static_cast<int>(height), std::vector<DWORD>(width * height)};
-    bgr->CopyPixels(nullptr, 4 * width, 4 * width * height,
-                    reinterpret_cast<BYTE *>(pic.pixels.data()));
+    CheckHr(Wic()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                             WICDecodeMetadataCacheOnDemand, &png),
+            "IWICImagingFactory::CreateDecoderFromFilename", path);
+    CheckHr(png->GetFrame(0, &frame), "IWICBitmapDecoder::GetFrame", path);
+    CheckHr(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.Get(), &bgr),
+            "WICConvertBitmapSource", path);
+    CheckHr(bgr->GetSize(&width, &height), "IWICBitmapSource::GetSize", path);
+    Picture pic{static_cast<int>(width), static_cast<int>(height),
+                std::vector<DWORD>(width * height)};
+    CheckHr(bgr->CopyPixels(nullptr, 4 * width, 4 * width * height,
+                            reinterpret_cast<BYTE *>(pic.pixels.data())),
+            "IWICBitmapSource::CopyPixels", path);
     for (DWORD &p : pic.pixels)
         p &= 0xFFFFFF;
-    return true;
+    return pic;
+}
+
+std::string Written(const Picture &pic, const std::string &path)
+{
+    try {
+        SavePng(pic, Wide(path.c_str()));
+        return path;
+    } catch (const std::exception &e) {
+        return "NOT WRITTEN: " + path + ": " + e.what();
+    }
 }
 
 } // namespace
 
 ::testing::AssertionResult LooksAsReference(HWND window, const char *name)
 {
+    // What a comparison writes goes to VELORN_OUTPUT (tests/wine-test.sh sets
+    // it), each comparison's its own: a name compared again gets -2, -3 ...
+    static std::map<std::string, int> s_compared;
+    const int time = ++s_compared[name];
+    const char *folder = std::getenv("VELORN_OUTPUT");
+    if (!folder)
+        throw std::runtime_error("VELORN_OUTPUT is not set: run me through tests/wine-test.sh");
     const std::string ref = "Z:" VELORN_REFERENCES "/" + std::string(name) + ".png",
-                      out = Output(name);
+                      out = "Z:" + std::string(folder) + "/" + name +
+                            (time > 1 ? "-" + std::to_string(time) : "");
     const bool update = std::getenv("VELORN_UPDATE_REFERENCES");
     Picture expected, seen;
-    if (!LoadPng(ref, expected) && !update)
-        return ::testing::AssertionFailure() << "cannot read the reference picture " << ref;
+    try {
+        expected = LoadPng(Wide(ref.c_str()));
+    } catch (const std::exception &e) {
+        if (!update)
+            return ::testing::AssertionFailure()
+                   << "cannot read the reference picture: " << e.what();
+    }
     // A window just shown or changed may still be painting.
-    if (WaitFor([&] { return (seen = Capture(window)) == expected; }, 3000))
+    if (WaitFor([&] { return (seen = Capture(window)) == expected; }, PICTURE_WAIT_MS))
         return ::testing::AssertionSuccess();
+    auto result = update ? ::testing::AssertionSuccess() : ::testing::AssertionFailure();
+    result << name << ", under system code page " << GetACP() << ": seen " << seen.width << " x "
+           << seen.height << ", expected " << expected.width << " x " << expected.height;
     // Where both are of one size, the differences in magenta on the washed-out reference.
     Picture diff = expected;
     int count = 0;
@@ -73,15 +93,10 @@ bool LoadPng(const std::string &path, Picture &pic)
             box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
                    std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
         }
-    auto written = [](const Picture &pic, const std::string &path) {
-        return (SavePng(pic, Wide(path.c_str())) ? "" : "NOT WRITTEN: ") + path;
-    };
-    const std::string saw = written(seen, update ? ref : out + ".png"),
-                      differences = written(diff, out + ".diff.png");
-    return (update ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
-           << name << ": " << count << " pixels differ, within x " << box.left << ".."
-           << box.right - 1 << ", y " << box.top << ".." << box.bottom - 1 << "; seen "
-           << seen.width << " x " << seen.height << ", expected " << expected.width << " x "
-           << expected.height << "\n  expected:    " << ref << "\n  seen:        " << saw
-           << "\n  differences: " << differences;
+    if (count)
+        result << "; " << count << " pixels differ, within x " << box.left << ".." << box.right - 1
+               << ", y " << box.top << ".." << box.bottom - 1;
+    return result << "\n  expected:    " << ref
+                  << "\n  seen:        " << Written(seen, update ? ref : out + ".png")
+                  << "\n  differences: " << Written(diff, out + ".diff.png");
 }

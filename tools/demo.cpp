@@ -1,6 +1,7 @@
 // Shows Velorn at work where nobody can watch: types a speed and Enter,
 // saves a picture of the dialog as a PNG and quits through Storno and the
-// confirmation box. Usage: velorn_demo.exe [speed] [picture.png]
+// confirmation box.
+// Usage: velorn_demo.exe [speed] [picture.png]
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -20,13 +21,13 @@ int wmain(int argc, wchar_t **argv)
         WaitFor([&] { return app.Text(IDC_ENERGIE) != L"0.00"; });
         std::wstring result = app.Text(IDC_ENERGIE);
         Sleep(300); // let the result field repaint before the picture
-        if (argc > 2 && !SavePng(Capture(app.Dialog()), argv[2]))
-            fwprintf(stderr, L"cannot write %ls\n", argv[2]);
-        wprintf(L"%ls km/h -> %ls kWh\n", speed.c_str(), result.c_str());
-        app.Press(L"Storno");
+        if (argc > 2)
+            SavePng(Capture(app.Dialog()), argv[2]);
+        printf("%s km/h -> %s kWh\n", Narrow(speed).c_str(), Narrow(result).c_str());
+        app.Press(LABEL_STORNO);
         Answer(app.WaitBox(Wide(QUIT_CAPTION).c_str()), IDYES);
         DWORD status = app.WaitExit();
-        wprintf(L"exit status %lu\n", status);
+        printf("exit status %lu\n", status);
         return status == 2 ? 0 : 1;
     } catch (const std::exception &e) {
         fprintf(stderr, "%s\n", e.what());

@@ -1,16 +1,18 @@
-// Force-included before ui/WinAPI_27.cpp: the test tracks each memory block,
-// hook and GDI object, and answers the boxes.
+// Force-included before ui/WinAPI_27.cpp: these macros put the test between
+// the program and the calls that take something it must give back (memory,
+// hooks, GDI objects), and answer its boxes. Windows calls the program back
+// from its frames, so nothing here lets an exception through (noexcept).
 #include <windows.h>
 
 #include <set>
 
 extern std::set<const void *> g_live; // taken and not yet given back
 extern int g_strays;
-int TestMessageBox();
-void *GuardedAlloc(UINT flags, SIZE_T bytes);
-HGLOBAL CheckAndKeep(HGLOBAL block);
+int TestMessageBox() noexcept;
+void *GuardedAlloc(UINT flags, SIZE_T bytes) noexcept;
+HGLOBAL CheckAndKeep(HGLOBAL block) noexcept;
 
-template <class Handle> Handle Take(Handle handle)
+template <class Handle> Handle Take(Handle handle) noexcept
 {
     if (handle)
         g_live.insert(handle);
@@ -18,7 +20,7 @@ template <class Handle> Handle Take(Handle handle)
 }
 
 // What is given back twice, or was never taken, is counted and kept.
-template <class Handle, class Real> auto GiveBack(Handle handle, Real real)
+template <class Handle, class Real> auto GiveBack(Handle handle, Real real) noexcept
 {
     return g_live.erase(handle) ? real(handle) : (++g_strays, decltype(real(handle)){});
 }
