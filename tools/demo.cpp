@@ -1,6 +1,6 @@
-// Shows Velorn at work where nobody can watch: types a speed and Enter,
-// saves a picture of the dialog as a PNG and quits through Storno and the
-// confirmation box.
+// Shows Velorn at work where nobody can watch: says what Windows reads from
+// the exe, types a speed and Enter, saves a picture of the dialog as a PNG
+// and quits through Storno and the confirmation box.
 // Usage: velorn_demo.exe [speed] [picture.png]
 #include <cstdio>
 #include <exception>
@@ -9,11 +9,18 @@
 #include "driver.h"
 #include "resource.h"
 #include "texts.h"
+#include "windows_reads.h"
 
 int wmain(int argc, wchar_t **argv)
 {
     try {
         std::wstring speed = argc > 1 ? argv[1] : L"100";
+        const WindowsReads exe = ReadAsWindows(ExeBesideMe(L"Velorn.exe"));
+        printf("Velorn.exe as Windows reads it: %s, dpiAware %s, code page %u (%s), for Windows "
+               "%s, version %s \"%s\"\n",
+               Narrow(exe.runLevel).c_str(), Narrow(exe.dpiAware).c_str(), exe.codePage,
+               Narrow(exe.activeCodePage).c_str(), Narrow(exe.supportedSystems).c_str(),
+               Narrow(exe.fileVersion).c_str(), Narrow(exe.description).c_str());
         Velorn app;
         ClickAt(Centre(app.Item(IDC_RYCHLOST)));
         Type(speed);
