@@ -36,6 +36,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 unset LC_ALL LANGUAGE
 export LANG=cs_CZ.UTF-8 LC_MESSAGES=cs_CZ.UTF-8 LC_CTYPE=cs_CZ.UTF-8
 wine=/usr/lib/wine/wine64
+# Ends the prefix's Wine processes, its registry saved, at once: -k makes the
+# server end (SIGINT first), where -w alone waits out its idle seconds.
+stop() { /usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w; }
 
 # First use creates the prefix; a lock keeps parallel runs from racing.
 if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
@@ -57,7 +60,7 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
             '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' \
             >"$WINEPREFIX/drive_c/velorn.reg"
         $wine regedit /S 'C:\velorn.reg' >/dev/null 2>&1
-        /usr/lib/wine/wineserver -w
+        stop
         # Wine's own fonts (Marlett draws the caption buttons) are not found
         # where Debian installs them; give the prefix a copy, Tahoma aside.
         for font in /usr/share/wine/fonts/*.ttf; do
@@ -76,7 +79,7 @@ export LC_CTYPE="$locale"
 # register its fonts for this DPI and code page now, not in the run.
 if [ "$(cat "$WINEPREFIX/.velorn-locale" 2>/dev/null)" != "$locale" ]; then
     $wine cmd /c exit >/dev/null 2>&1
-    /usr/lib/wine/wineserver -w
+    stop
     echo "$locale" >"$WINEPREFIX/.velorn-locale"
 fi
 [ $# -eq 0 ] && exit 0
@@ -85,5 +88,5 @@ fi
 # that none of them reports its X connection broken.
 status=0
 "$wine" "$@" || status=$?
-/usr/lib/wine/wineserver -w
+stop
 exit $status

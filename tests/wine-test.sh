@@ -20,7 +20,7 @@ mkdir -p "$out" && "$root/cmake/wine-run.sh" --dpi 144 --locale "$locale" || exi
 velorn=$(dirname "${VELORN_EXE:-$1}" | sed 's/^Z://')
 
 machine() {
-    /usr/lib/wine/wineserver -w
+    /usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w # as wine-run.sh's stop
     find "$WINEPREFIX/drive_c" -printf '%p %s %T@\n'
     find "$velorn" "$PWD" -maxdepth 1 -printf '%p %s %T@\n'
     cd "$WINEPREFIX" && awk '/^\[/ { key = FILENAME " " $0; sub(/ [0-9]+$/, "", key); print key
