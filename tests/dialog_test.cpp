@@ -233,7 +233,8 @@ TEST(VelornStartedWithArguments, StartsAsWithoutThemAndKeepsItsMemoryOverLongUse
                         std::wstring(30000, L'7'));
     Check(SetEnvironmentVariableW(L"WINEDEBUG", heapChecks), "SetEnvironmentVariableW", heapChecks);
     EXPECT_TRUE(LooksAsReference(GetDesktopWindow(), "screen-start"))
-        << "started with a file, a number and 30,000 digits, Velorn shows what it does without";
+        << "Velorn started with a dropped file's path, a number and 30,000 digits should show "
+           "what it shows without them";
     velorn.Use(2);
     const long long before = static_cast<long long>(velorn.PrivateBytes());
     velorn.Use(6);

@@ -75,7 +75,11 @@ std::string Written(const Picture &pic, const std::string &path)
     if (WaitFor([&] { return (seen = Capture(window)) == expected; }, PICTURE_WAIT_MS))
         return ::testing::AssertionSuccess();
     auto result = update ? ::testing::AssertionSuccess() : ::testing::AssertionFailure();
-    result << name << ", under system code page " << GetACP() << ": seen " << seen.width << " x "
+    // The system's, not this process's, which Velorn's manifest sets too.
+    DWORD codePage = 0;
+    GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<wchar_t *>(&codePage), 2);
+    result << name << ", under system code page " << codePage << ": seen " << seen.width << " x "
            << seen.height << ", expected " << expected.width << " x " << expected.height;
     // Where both are of one size, the differences in magenta on the washed-out reference.
     Picture diff = expected;

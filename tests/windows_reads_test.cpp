@@ -30,7 +30,8 @@ TEST(ExeAsWindowsReadsIt, RunsAsInvokerDpiAwareInItsTextsCodePageWithItsVersion)
             {"supported systems", r.supportedSystems, L"7 8 8.1 10/11",
              "a Windows not listed would run Velorn with the settings for an older Windows"},
             {"translation", translation, czech,
-             "the Details page would show texts of another language"},
+             "Explorer would look for the texts under another language or code page: none, or not "
+             "these"},
             {"FileDescription", r.description == L"none" ? L"none" : L"a text", L"a text",
              "the Details page and Task Manager would show no description"},
             {"file and product version", r.fileVersion + L" " + r.productVersion,
