@@ -337,8 +337,10 @@ Velorn::Velorn(const std::wstring &arguments) : process_(VelornExe(), arguments)
             throw std::runtime_error("Velorn showed no dialog within " +
                                      std::to_string(START_WAIT_MS) + " ms");
         dlg_ = shown[0];
-        // Until it is active, a click may land on whatever was there before.
-        if (!WaitFor([&] { return GetForegroundWindow() == dlg_; }))
+        // Until it is active, a click may land on whatever was there before,
+        // and until its thread has handled that, keys may go where X last
+        // had the focus.
+        if (!WaitFor([&] { return GetForegroundWindow() == dlg_; }) || !Settle())
             throw std::runtime_error("Velorn's dialog did not become active within " +
                                      std::to_string(WAIT_MS) + " ms");
     } catch (...) {
