@@ -2,8 +2,6 @@
 // the calculation, quit, help and about commands and paints the background.
 #include "WinAPI_27.h"
 
-#include <commctrl.h>
-
 #include "energy.h"
 #include "resource.h"
 #include "texts.h"
@@ -79,6 +77,39 @@ void ConfirmQuit(HWND hDlg)
     EndDialog(hDlg, IDCANCEL);
 }
 
+// Started from a Downloads folder, Velorn must run no DLL that a web page
+// saved beside it. Windows looks beside the exe first for any DLL that is
+// not one of its KnownDLLs, so every DLL loaded from here on, by Velorn or
+// by Windows for it, comes from the system folder alone. A Windows 7
+// without KB2533623 lacks the call: Velorn starts all the same.
+void LoadDllsFromSystemOnly()
+{
+    using SetDirectories = BOOL(WINAPI *)(DWORD);
+    const auto pfnSet = reinterpret_cast<SetDirectories>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (pfnSet)
+        pfnSet(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// The common controls are not a KnownDLL: taken by their full path in the
+// system folder, not through the import table, which names them alone.
+void InitCommonControlsFromSystem()
+{
+    static const wchar_t szName[] = L"\\comctl32.dll";
+    wchar_t szPath[MAX_PATH];
+    const UINT cch = GetSystemDirectoryW(szPath, MAX_PATH);
+    if (cch == 0 || cch + sizeof szName / sizeof *szName > MAX_PATH)
+        return;
+    lstrcatW(szPath, szName);
+    using InitFn = void(WINAPI *)();
+    const HMODULE hComctl = LoadLibraryW(szPath);
+    const auto pfnInit = hComctl ? reinterpret_cast<InitFn>(reinterpret_cast<void (*)()>(
+                                       GetProcAddress(hComctl, "InitCommonControls")))
+                                 : nullptr;
+    if (pfnInit)
+        pfnInit();
+}
+
 } // namespace
 
 INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
@@ -124,8 +155,9 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM)
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
+    LoadDllsFromSystemOnly();
     g_hInst = hInstance;
-    InitCommonControls();
+    InitCommonControlsFromSystem();
     return static_cast<int>(
         DialogBoxParamA(g_hInst, MAKEINTRESOURCEA(IDD_HLAVNI), nullptr, DialogProc, 0));
 }
