@@ -1,15 +1,13 @@
 #!/usr/bin/python3
-"""What Windows will see in each built exe, read without running it:
-hardening, imports and the icon Explorer shows. Usage: pe_check.py ICON EXE..."""
+"""What Windows sees in each exe: hardening, imports, icon. Usage: pe_check.py ICON EXE..."""
 import pathlib
 import sys
 
 import pefile
 
-WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
-# msvcrt.dll's number conversions differ between Windows versions, so the exe
-# takes only these of it: the runtime's start-up, its error messages (no
-# number of Velorn's goes through them) and plain helpers.
+# KnownDLLs of Windows 7 to 11, always loaded from the system folder.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
+# msvcrt.dll's number conversions differ by Windows: of it, only these may be used.
 MSVCRT = set("""__getmainargs __initenv __p__acmdln _acmdln __p__commode _commode __p__fmode _fmode
     __set_app_type __setusermatherr _amsg_exit _cexit _initterm _onexit exit abort signal __iob_func
     _iob setlocale atoi ___lc_codepage_func ___mb_cur_max_func __mb_cur_max fprintf vfprintf fputc
@@ -25,11 +23,12 @@ def checks(pe, ico):
     yield "ASLR, DEP", header.DllCharacteristics & wanted == wanted
     yield "relocations", header.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]].Size
     yield "no writable code", not any(s.IMAGE_SCN_MEM_EXECUTE and s.IMAGE_SCN_MEM_WRITE for s in pe.sections)
-    for entry in pe.DIRECTORY_ENTRY_IMPORT:
-        dll = entry.dll.decode().lower()
-        yield f"{dll} is Windows' own", dll in WINDOWS_DLLS
-        taken = {(i.name or b"(an ordinal)").decode() for i in entry.imports}
-        yield f"nothing of {dll} beyond the list: {sorted(taken - MSVCRT)}", dll != "msvcrt.dll" or taken <= MSVCRT
+    imports = {e.dll.decode().lower(): {(i.name or b"(an ordinal)").decode() for i in e.imports}
+               for e in pe.DIRECTORY_ENTRY_IMPORT}
+    unknown = sorted(imports.keys() - KNOWN_DLLS)
+    yield f"imports {unknown}, not KnownDLLs: Windows would load a DLL of that name saved beside the exe", not unknown
+    beyond = sorted(imports.get("msvcrt.dll", set()) - MSVCRT)
+    yield f"takes of msvcrt.dll {beyond}, beyond the list", not beyond
     res = {(t.id, e.id): pe.get_data(e.directory.entries[0].data.struct.OffsetToData,
                                      e.directory.entries[0].data.struct.Size)
            for t in pe.DIRECTORY_ENTRY_RESOURCE.entries for e in t.directory.entries}
