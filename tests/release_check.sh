@@ -1,28 +1,34 @@
 #!/bin/sh
-# What ships: both exes, built again from a copy of the sources elsewhere,
-# are the same bytes; so is the zip under any umask, and it unpacks to them.
+# What ships: both exes, built again from a copy of the sources elsewhere, are
+# the same bytes, and so is the zip under any umask; each folder of it holds
+# the exe its name promises, and SHA256SUMS sums every other file.
 # Usage: release_check.sh VERSION EXE32 EXE64
-set -eu
+set -u
 src=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/src"
-tar -C "$src" --exclude=./build --exclude=./.git -cf - . | tar -C "$work/src" -xf -
-cd "$work/src"
+fail() { echo "release: $*"; exit 1; }
+mkdir "$work/src" && tar -C "$src" --exclude=./build --exclude=./.git -cf - . |
+    tar -C "$work/src" -xf - && cd "$work/src" || fail "cannot copy the sources"
 for preset in win32 win64; do
-    cmake --preset $preset --no-warn-unused-cli -DBUILD_TESTING=OFF >/dev/null
-    cmake --build --preset $preset --target Velorn >/dev/null
+    { cmake --preset $preset --no-warn-unused-cli -DBUILD_TESTING=OFF &&
+        cmake --build --preset $preset --target Velorn; } >/dev/null || fail "$preset did not build"
 done
-cmp build/win32/Velorn.exe "$2"
-cmp build/win64/Velorn.exe "$3"
+cmp -s build/win32/Velorn.exe "$2" || fail "the 32-bit exe built elsewhere differs from $2"
+cmp -s build/win64/Velorn.exe "$3" || fail "the 64-bit exe built elsewhere differs from $3"
 for mask in 022 002; do
-    (umask $mask && cmake --build --preset win64 --target release >/dev/null)
+    (umask $mask && cmake --build --preset win64 --target release >/dev/null) || fail "no zip"
     mv "build/Velorn-$1.zip" "$work/$mask.zip"
 done
-cmp "$work/022.zip" "$work/002.zip"
-cd "$work" && unzip -q 022.zip && cd "Velorn-$1"
-sha256sum -c SHA256SUMS
+cmp -s "$work/022.zip" "$work/002.zip" || fail "the zip differs with the umask"
+cd "$work" && unzip -q 022.zip && cd "Velorn-$1" || fail "the zip does not unpack"
+# The machine field of the PE header, at the offset that 0x3C gives, plus 4.
+machine() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1"; }
+[ "$(machine 32bit/Velorn.exe)" = " 014c" ] || fail "32bit/Velorn.exe is no i386 exe: 32-bit Windows would not start it"
+[ "$(machine 64bit/Velorn.exe)" = " 8664" ] || fail "64bit/Velorn.exe is no AMD64 exe"
+[ "$(find . -type f ! -name SHA256SUMS | cut -c3- | sort)" = "$(cut -c67- SHA256SUMS | sort)" ] &&
+    sha256sum --quiet -c SHA256SUMS || fail "SHA256SUMS does not match every file of the zip"
 # The read-me opens right in any Notepad: CRLF line ends, the version filled in.
 cr=$(printf '\r')
-grep -qx "Velorn $1$cr" README.txt
-[ "$(grep -cv "$cr\$" README.txt)" -eq 0 ]
+grep -qx "Velorn $1$cr" README.txt && [ "$(grep -cv "$cr\$" README.txt)" -eq 0 ] ||
+    fail "README.txt lacks its version or CRLF line ends"
