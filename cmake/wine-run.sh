@@ -6,8 +6,9 @@
 # non-Unicode programs (default cs_CZ.UTF-8: 1250), while the user's language
 # stays Czech; --desktop picks a prefix of its own whose windows a desktop's
 # window manager frames. Without a display it runs on a screen of its own
-# (xvfb.sh) for this one run. Without a program it only makes the prefix
-# ready. Wine's messages stay off unless WINEDEBUG asks for some.
+# (xvfb.sh) for this one run. Without a program it makes the prefix ready
+# and stops its Wine, the registry saved. Wine's messages stay off unless
+# WINEDEBUG asks for some.
 # Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [PROGRAM [ARGS]]
 set -e
 if [ -z "${DISPLAY:-}" ]; then
@@ -30,7 +31,7 @@ while :; do
 done
 export WINEPREFIX="$root/build/$prefix-$dpi"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;${WINEDLLOVERRIDES:-}"
 # Wine takes the code page from LC_CTYPE and its language from LC_MESSAGES
 # (each a glibc locale: scripts/setup.sh makes them).
 unset LC_ALL LANGUAGE
@@ -38,13 +39,16 @@ export LANG=cs_CZ.UTF-8 LC_MESSAGES=cs_CZ.UTF-8 LC_CTYPE=cs_CZ.UTF-8
 wine=/usr/lib/wine/wine64
 # Ends the prefix's Wine processes, its registry saved, at once: -k makes the
 # server end (SIGINT first), where -w alone waits out its idle seconds.
-stop() { /usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w; }
+stop() {
+    /usr/lib/wine/wineserver -k 2>/dev/null
+    timeout 30 /usr/lib/wine/wineserver -w || { echo "wine-run: Wine did not stop within 30 s" >&2; exit 1; }
+}
 
 # First use creates the prefix; a lock keeps parallel runs from racing.
 if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
     mkdir -p "$WINEPREFIX"
     exec 9>"$WINEPREFIX/.init.lock"
-    flock 9
+    flock -w 120 9 || { echo "wine-run: another run held $WINEPREFIX for 120 s" >&2; exit 1; }
     if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
         echo "wine-run: creating the Wine prefix $WINEPREFIX (once, 15-30 s)" >&2
         $wine wineboot -i >/dev/null 2>&1
@@ -82,7 +86,7 @@ if [ "$(cat "$WINEPREFIX/.velorn-locale" 2>/dev/null)" != "$locale" ]; then
     stop
     echo "$locale" >"$WINEPREFIX/.velorn-locale"
 fi
-[ $# -eq 0 ] && exit 0
+[ $# -eq 0 ] && stop && exit 0
 [ -n "$own_screen" ] || exec "$wine" "$@"
 # The screen goes with this run: the prefix's Wine processes end first, so
 # that none of them reports its X connection broken.
