@@ -94,7 +94,7 @@ try {
     printf("private memory, long use:     %zu KiB after 600 OKs, %+lld KiB over 1800 more\n",
            warm / 1024,
            (static_cast<long long>(used.PrivateBytes()) - static_cast<long long>(warm)) / 1024);
-    return 0;
+    return used.Quit() == 2 ? 0 : 1;
 } catch (const std::exception &e) {
     fprintf(stderr, "%s\n", e.what());
     return 1;

@@ -1,42 +1,57 @@
 #!/bin/sh
-# Runs the test exe under wine64 at 144 DPI, as ctest does, or by hand, and
-# checks what no window shows. Wine's heap checks, on for it and every Velorn,
-# report on their shared stderr: a report fails the run, naming the test. No
-# file on the prefix's drive, beside Velorn or in the working folder, and no
-# registry value may differ once Wine has saved its registry, but for the
-# DriverDateData that Wine's display driver stamps as it starts, and the
-# fonts that Wine registers anew as a program of another code page starts
-# (Velorn keeps its own: its manifest asks for 1250). Wine exits
-# with 0 from a crash: a run counts only once finished. Output: VELORN_OUTPUT;
-# the system locale, whose code page Velorn gets unless its manifest says
-# otherwise: VELORN_SYSTEM_LOCALE (default cs_CZ.UTF-8, code page 1250).
+# Runs the test exe under wine64 at 144 DPI and fails on what no window shows:
+# Wine's heap reports, a Velorn left running, a planted DLL loaded, a run
+# unfinished (Wine exits with 0 from a crash) or of no test, a change to files
+# or registry but for Wine's own. VELORN_SYSTEM_LOCALE: the code page's locale.
 # Usage: tests/wine-test.sh build/win64/velorn_test.exe [--gtest_filter=...]
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${VELORN_OUTPUT:-$root/build/win64/output/by-hand}
 locale=${VELORN_SYSTEM_LOCALE:-cs_CZ.UTF-8}
-export VELORN_OUTPUT="$out" WINEPREFIX="$root/build/wineprefix-144"
-mkdir -p "$out" && "$root/cmake/wine-run.sh" --dpi 144 --locale "$locale" || exit 1
-velorn=$(dirname "${VELORN_EXE:-$1}" | sed 's/^Z://')
-
+exe=$(echo "${VELORN_EXE:-$(dirname "$1")/Velorn.exe}" | sed 's/^Z://')
+# Velorn as users start it: from Downloads, where a web page saved DLLs of the
+# names it loads, but for KnownDLLs, their imports and Wine's own (measured
+# under Wine 8). Windows looks there first, Wine for names given as n,b.
+planted="comctl32.dll uxtheme.dll winex11.drv"
+export VELORN_OUTPUT="$out" VELORN_DOWNLOADS="$out/Downloads" WINEPREFIX="$root/build/wineprefix-144" \
+    WINEDLLOVERRIDES="$(echo $planted | sed 's/\.dll//g; s/ /,/g')=n,b"
+# Of the exe's architecture: the PE header's machine field (at 0x3C, plus 4).
+pe=$(od -An -tu4 -j60 -N4 "$exe") && arch=x86_64
+[ "$(od -An -tx2 -j$((pe + 4)) -N2 "$exe")" = " 014c" ] && arch=i686
+# The prefix ready, its Wine stopped and registry saved; then what is there.
+ready() { "$root/cmake/wine-run.sh" --dpi 144 --locale "$locale"; }
 machine() {
-    /usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w # as wine-run.sh's stop
     find "$WINEPREFIX/drive_c" -printf '%p %s %T@\n'
-    find "$velorn" "$PWD" -maxdepth 1 -printf '%p %s %T@\n'
+    find "$(dirname "$exe")" "$PWD" -maxdepth 1 -printf '%p %s %T@\n'
     cd "$WINEPREFIX" && awk '/^\[/ { key = FILENAME " " $0; sub(/ [0-9]+$/, "", key); print key
         fonts = /\\Font(s|Substitutes)\]/ }
         key && !fonts && NF && !/^(\[|#time=|"DriverDateData")/ { print key, $0 }' *.reg
 }
 
-(machine) | sort >"$out/machine-before"
+rm -rf "$VELORN_DOWNLOADS" && mkdir -p "$VELORN_DOWNLOADS" && cp "$exe" "$VELORN_DOWNLOADS/" || exit 1
+for dll in $planted; do
+    $arch-w64-mingw32-gcc-posix -shared -s -Wall -Werror -o "$VELORN_DOWNLOADS/$dll" "$root/tests/planted.c" || exit 1
+done
+ready && (machine) | sort >"$out/machine-before" || exit 1
 WINEDEBUG=-all,warn+heap,err+heap "$root/cmake/wine-run.sh" --dpi 144 --locale "$locale" "$@" \
     >"$out/wine.log" 2>&1
 status=$?
 cat "$out/wine.log"
-awk '/^\[ RUN / { test = $4 } /:heap:/ { print "HEAP, while " test " ran: " $0; bad = 1 }
-    /^\[==========\] .* ran\./ { done = 1 }
-    END { if (!done) print "UNFINISHED: the test exe crashed or was stopped"; exit bad || !done }' \
-    "$out/wine.log" || status=1
+awk '{ sub(/\r$/, "") } /^\[ RUN / { test = $4 }
+    /:heap:/ { print "HEAP, while " test " ran: " $0; bad = 1 }
+    /^LEFT RUNNING/ { print $0 ", in " test; bad = 1 }
+    /^\[==========\] .* ran\./ { done = 1; ran = $2 }
+    END { if (!done) print "UNFINISHED: the test exe crashed or was stopped"
+          else if (!ran) print "NO TEST RAN: the filter matched no test"
+          exit bad || !done || !ran }' "$out/wine.log" || status=1
+for dll in $planted; do
+    [ -e "$VELORN_DOWNLOADS/$dll.loaded" ] && status=1 && echo "PLANTED DLL RAN: $dll, saved" \
+        "beside Velorn in a Downloads folder, was loaded into it: on Windows any such DLL would run"
+done
+# The jobs end every Velorn with the test exe: one still there escaped them.
+timeout 5 sh -c 'while pgrep -x Velorn.exe >/dev/null; do sleep 0.1; done' ||
+    { echo "LEFT RUNNING after the test exe ended:"; pgrep -a -x Velorn.exe; status=1; }
+ready || status=1
 (machine) | sort >"$out/machine-after"
 diff "$out/machine-before" "$out/machine-after" >"$out/machine-changes" ||
     { echo "CHANGED on the machine (< before, > after):"; cat "$out/machine-changes"; status=1; }
