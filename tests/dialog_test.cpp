@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -83,11 +84,12 @@ Picture LoadPng(const std::string &path)
             box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
                    std::max(box.bottom, y + 1)};
     }
+    char differ[96] = "";
+    snprintf(differ, sizeof differ, "; %d pixels differ, within x %ld..%ld, y %ld..%ld", count,
+             box.left, box.right - 1, box.top, box.bottom - 1);
     return (update ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
            << name << ": seen " << seen.width << " x " << seen.height << ", expected " << diff.width
-           << " x " << diff.height << "; " << count << " pixels differ, within x " << box.left
-           << ".." << box.right - 1 << ", y " << box.top << ".." << box.bottom - 1
-           << "\n  expected:    " << ref
+           << " x " << diff.height << (sized ? differ : "") << "\n  expected:    " << ref
            << "\n  seen:        " << SavePng(seen, update ? ref : out + ".png")
            << "\n  differences: "
            << (sized ? SavePng(diff, out + ".diff.png") : "none drawn, the sizes differ");
@@ -127,10 +129,10 @@ class VelornDialog : public ::testing::Test
     // A test run alone by its filter leaves Velorn open: quit as a user would.
     static void TearDownTestSuite()
     {
+        const std::unique_ptr<Velorn> launch(app);
         if (app && app->Running()) {
             EXPECT_EQ(app->Quit(), 2u);
         }
-        delete app;
     }
     void SetUp() override { ASSERT_TRUE(app) << "Velorn did not start"; }
 
@@ -188,7 +190,7 @@ TEST_F(VelornDialog, ShowsTheWholeResultOfEveryTypedSpeed)
     };
     for (const auto &c : cases) {
         const std::wstring speed = c.blanks ? std::wstring(c.blanks, L' ') + L"100" : c.speed;
-        SCOPED_TRACE(speed.substr(0, 60));
+        SCOPED_TRACE(c.blanks ? std::to_wstring(c.blanks) + L" blanks and 100" : speed);
         SetText(field, c.blanks ? speed : L"");
         Send(app->Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
         // Each key handled before the next step: messages overtake keys.

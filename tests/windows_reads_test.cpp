@@ -1,6 +1,5 @@
-// What only Windows acts on, in both exes, read as Windows reads it
-// (tools/driver.h). Held to what a user needs, or to its one source:
-// VELORN_CODE_PAGE in CMakeLists.txt, the version of project().
+// What only Windows acts on, read from both exes as Windows reads it, held to
+// what a user needs, or to VELORN_CODE_PAGE and project()'s version.
 #include <gtest/gtest.h>
 
 #include "driver.h"
@@ -13,8 +12,9 @@ TEST(ExeAsWindowsReadsIt, RunsAsInvokerSystemDpiAwareInItsTextsCodePageWithItsVe
         const WindowsReads r = ReadAsWindows(exe);
         EXPECT_EQ(r.runLevel, L"asInvoker")
             << "it would ask for an administrator at every start, or (uiAccess) not start unsigned";
-        EXPECT_EQ(r.dpiAwareness, L"system") // Velorn does not handle WM_DPICHANGED
-            << "unaware: blurred at 150 %; per monitor: its size wrong on another screen's scale";
+        EXPECT_EQ(r.dpiAwareness, L"system")
+            << "Windows 10 and 11 would draw Velorn, which does not handle WM_DPICHANGED, "
+               "blurred at 150 % if unaware, at the first screen's size on another if per monitor";
         EXPECT_EQ(r.activeCodePage, L"cs-CZ " + std::to_wstring(VELORN_CODE_PAGE))
             << "Windows 11 would garble the boxes' Czech letters under another system code page";
         EXPECT_EQ(r.systems, L"{35138B9A-5D96-4FBD-8E2D-A2440225F93A}"  // 7

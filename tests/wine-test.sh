@@ -9,9 +9,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${VELORN_OUTPUT:-$root/build/win64/output/by-hand}
 locale=${VELORN_SYSTEM_LOCALE:-cs_CZ.UTF-8}
 exe=$(echo "${VELORN_EXE:-$(dirname "$1")/Velorn.exe}" | sed 's/^Z://')
-# Velorn as users start it: from Downloads, where a web page saved DLLs of the
-# names it loads, but for KnownDLLs, their imports and Wine's own (measured
-# under Wine 8). Windows looks there first, Wine for names given as n,b.
+# From Downloads, where a web page saved DLLs of names Velorn loads but for
+# KnownDLLs, their imports and Wine's own (Wine 8): Windows looks there first,
+# Wine for names given as n,b. Loaded, planted.c leaves "<its path>.loaded".
 planted="comctl32.dll uxtheme.dll winex11.drv"
 export VELORN_OUTPUT="$out" VELORN_DOWNLOADS="$out/Downloads" WINEPREFIX="$root/build/wineprefix-144" \
     WINEDLLOVERRIDES="$(echo $planted | sed 's/\.dll//g; s/ /,/g')=n,b"
@@ -44,8 +44,8 @@ awk '{ sub(/\r$/, "") } /^\[ RUN / { test = $4 }
     END { if (!done) print "UNFINISHED: the test exe crashed or was stopped"
           else if (!ran) print "NO TEST RAN: the filter matched no test"
           exit bad || !done || !ran }' "$out/wine.log" || status=1
-for dll in $planted; do
-    [ -e "$VELORN_DOWNLOADS/$dll.loaded" ] && status=1 && echo "PLANTED DLL RAN: $dll, saved" \
+for loaded in "$VELORN_DOWNLOADS"/*.loaded; do
+    [ -e "$loaded" ] && status=1 && echo "PLANTED DLL RAN: $(basename "$loaded" .loaded), saved" \
         "beside Velorn in a Downloads folder, was loaded into it: on Windows any such DLL would run"
 done
 # The jobs end every Velorn with the test exe: one still there escaped them.

@@ -159,6 +159,8 @@ bool WaitFor(const std::function<bool()> &pred, DWORD ms)
 {
     for (DWORD start = GetTickCount(); !pred(); Sleep(5)) {
         DWORD status;
+        if (!s_hung.empty()) // nothing a hung Velorn shows can change
+            throw std::runtime_error(s_hung);
         if (s_driven && WaitForSingleObject(s_driven, 0) == WAIT_OBJECT_0 &&
             GetExitCodeProcess(s_driven, &status)) {
             char what[64];
@@ -269,10 +271,9 @@ Velorn::Velorn(const std::wstring &exe, const std::wstring &arguments)
     : Process(exe, arguments), previous_(s_driven)
 {
     s_driven = Handle();
-    s_hung.clear(); // an earlier launch's
+    s_hung.clear(); // an earlier launch's, still alive
     try {
-        // Its only window at start is its dialog. Until that is active, and its
-        // thread has handled so, clicks and keys may go where X had them last.
+        // Until its dialog is active, and knows, input may go where it went last.
         std::vector<HWND> shown;
         Await([&] { return !(shown = WindowsOf(Id())).empty(); }, "Velorn showed no dialog",
               START_WAIT_MS);
@@ -288,6 +289,7 @@ Velorn::Velorn(const std::wstring &exe, const std::wstring &arguments)
 Velorn::~Velorn()
 {
     s_driven = previous_;
+    s_hung.clear(); // the launch is over
     if (Running())
         fprintf(stderr, "LEFT RUNNING: Velorn, process %lu, when its test was done\n", Id());
 }

@@ -40,7 +40,7 @@ void SetText(HWND hwnd, const std::wstring &text);
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption = nullptr);
 
 // Polls pred till it holds, or for ms: false (Await throws, saying what).
-// Throws once the Velorn driven has ended.
+// Throws once the Velorn driven has ended, or hangs.
 bool WaitFor(const std::function<bool()> &pred, DWORD ms = WAIT_MS);
 void Await(const std::function<bool()> &pred, const std::string &what, DWORD ms = WAIT_MS);
 
