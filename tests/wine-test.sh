@@ -29,9 +29,8 @@ machine() {
 }
 
 rm -rf "$VELORN_DOWNLOADS" && mkdir -p "$VELORN_DOWNLOADS" && cp "$exe" "$VELORN_DOWNLOADS/" || exit 1
-for dll in $planted; do
-    $arch-w64-mingw32-gcc-posix -shared -s -Wall -Werror -o "$VELORN_DOWNLOADS/$dll" "$root/tests/planted.c" || exit 1
-done
+$arch-w64-mingw32-gcc-posix -shared -s -Wall -Werror -o "$out/planted.dll" "$root/tests/planted.c" || exit 1
+for dll in $planted; do cp "$out/planted.dll" "$VELORN_DOWNLOADS/$dll" || exit 1; done
 ready && (machine) | sort >"$out/machine-before" || exit 1
 WINEDEBUG=-all,warn+heap,err+heap "$root/cmake/wine-run.sh" --dpi 144 --locale "$locale" "$@" \
     >"$out/wine.log" 2>&1
