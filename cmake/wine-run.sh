@@ -40,8 +40,8 @@ wine=/usr/lib/wine/wine64
 # Ends the prefix's Wine processes, its registry saved, at once: -k makes the
 # server end (SIGINT first), where -w alone waits out its idle seconds.
 stop() {
-    /usr/lib/wine/wineserver -k 2>/dev/null
-    timeout 30 /usr/lib/wine/wineserver -w || { echo "wine-run: Wine did not stop within 30 s" >&2; exit 1; }
+    timeout 30 sh -c '/usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w' ||
+        { echo "wine-run: Wine did not stop within 30 s" >&2; exit 1; }
 }
 
 # First use creates the prefix; a lock keeps parallel runs from racing.
