@@ -271,9 +271,9 @@ Velorn::Velorn(const std::wstring &exe, const std::wstring &arguments)
     : Process(exe, arguments), previous_(s_driven)
 {
     s_driven = Handle();
-    s_hung.clear(); // an earlier launch's, still alive
+    s_hung.clear(); // a launch starts clean, whatever an earlier one did
     try {
-        // Until its dialog is active, and knows, input may go where it went last.
+        // Input reaches Velorn once its dialog is active and its thread knows so.
         std::vector<HWND> shown;
         Await([&] { return !(shown = WindowsOf(Id())).empty(); }, "Velorn showed no dialog",
               START_WAIT_MS);
