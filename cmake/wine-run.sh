@@ -1,14 +1,14 @@
 #!/bin/sh
 # Runs a Windows program under wine64 in a private prefix in build/, in
 # Czech with code page 1250 and no Mono/Gecko prompts. --dpi N picks the
-# prefix with that screen resolution (default 96; the tests use 144);
-# --locale L sets the system locale, from which Wine takes the code page of
-# non-Unicode programs (default cs_CZ.UTF-8: 1250), while the user's language
-# stays Czech; --desktop picks a prefix of its own whose windows a desktop's
-# window manager frames. Without a display it runs on a screen of its own
-# (xvfb.sh) for this one run. Without a program it makes the prefix ready
-# and stops its Wine, the registry saved. Wine's messages stay off unless
-# WINEDEBUG asks for some.
+# prefix with that screen resolution (default 96); --locale L sets the
+# system locale, from which Wine takes the code page of non-Unicode programs
+# (default cs_CZ.UTF-8: 1250), while the user's language stays Czech;
+# --desktop picks a prefix of its own whose windows a desktop's window
+# manager frames. Without a display it runs on a screen of its own
+# (xvfb.sh) for this one run. Without a program it makes the prefix ready,
+# stops its Wine, the registry saved, and prints the prefix's path. Wine's
+# messages stay off unless WINEDEBUG asks for some.
 # Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [PROGRAM [ARGS]]
 set -e
 if [ -z "${DISPLAY:-}" ]; then
@@ -37,21 +37,31 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;${WINEDLLOVERRIDES:-}"
 unset LC_ALL LANGUAGE
 export LANG=cs_CZ.UTF-8 LC_MESSAGES=cs_CZ.UTF-8 LC_CTYPE=cs_CZ.UTF-8
 wine=/usr/lib/wine/wine64
+# The longest, in seconds, that a step of Wine's own may take (making the
+# prefix, a registry import, registering fonts, another run's hold on the
+# prefix) and that stopping Wine may take. The program itself is not bounded.
+step_bound=120
+stop_bound=30
+step() {
+    timeout $step_bound $wine "$@" >/dev/null 2>&1 ||
+        { echo "wine-run: '$*' failed or did not end within $step_bound s" >&2; stop; exit 1; }
+}
 # Ends the prefix's Wine processes, its registry saved, at once: -k makes the
 # server end (SIGINT first), where -w alone waits out its idle seconds.
 stop() {
-    timeout 30 sh -c '/usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w' ||
-        { echo "wine-run: Wine did not stop within 30 s" >&2; exit 1; }
+    timeout $stop_bound sh -c '/usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w' ||
+        { echo "wine-run: Wine did not stop within $stop_bound s" >&2; exit 1; }
 }
 
 # First use creates the prefix; a lock keeps parallel runs from racing.
 if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
     mkdir -p "$WINEPREFIX"
     exec 9>"$WINEPREFIX/.init.lock"
-    flock -w 120 9 || { echo "wine-run: another run held $WINEPREFIX for 120 s" >&2; exit 1; }
+    flock -w $step_bound 9 ||
+        { echo "wine-run: another run held $WINEPREFIX for $step_bound s" >&2; exit 1; }
     if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
         echo "wine-run: creating the Wine prefix $WINEPREFIX (once, 15-30 s)" >&2
-        $wine wineboot -i >/dev/null 2>&1
+        step wineboot -i
         # No window manager runs under Xvfb: unmanaged windows do not wait
         # two seconds for one each time they are hidden. On a desktop the
         # window manager frames them (Managed=Y). Tahoma, the message
@@ -63,7 +73,7 @@ if [ ! -f "$WINEPREFIX/.velorn-ready" ]; then
             '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"Tahoma"="DejaVu Sans"' '' \
             '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' \
             >"$WINEPREFIX/drive_c/velorn.reg"
-        $wine regedit /S 'C:\velorn.reg' >/dev/null 2>&1
+        step regedit /S 'C:\velorn.reg'
         stop
         # Wine's own fonts (Marlett draws the caption buttons) are not found
         # where Debian installs them; give the prefix a copy, Tahoma aside.
@@ -82,11 +92,11 @@ export LC_CTYPE="$locale"
 # A first program in a new prefix, or under another code page, lets Wine
 # register its fonts for this DPI and code page now, not in the run.
 if [ "$(cat "$WINEPREFIX/.velorn-locale" 2>/dev/null)" != "$locale" ]; then
-    $wine cmd /c exit >/dev/null 2>&1
+    step cmd /c exit
     stop
     echo "$locale" >"$WINEPREFIX/.velorn-locale"
 fi
-[ $# -eq 0 ] && stop && exit 0
+[ $# -eq 0 ] && stop && echo "$WINEPREFIX" && exit 0
 [ -n "$own_screen" ] || exec "$wine" "$@"
 # The screen goes with this run: the prefix's Wine processes end first, so
 # that none of them reports its X connection broken.
