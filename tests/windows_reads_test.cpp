@@ -24,8 +24,8 @@ TEST(ExeAsWindowsReadsIt, RunsAsInvokerSystemDpiAwareInItsTextsCodePageWithItsVe
             << "a Windows not listed would run Velorn with the settings for an older Windows";
         EXPECT_EQ(r.translation, L"0405 " + std::to_wstring(VELORN_CODE_PAGE)) // Czech
             << "Explorer would look for the texts under another language or code page";
-        EXPECT_NE(r.description, L"none")
-            << "the Details page and Task Manager would show no description";
+        EXPECT_EQ(r.description, Wide("Velorn – odhad energie na překonání odporu vzduchu"))
+            << "the name under which Task Manager lists Velorn, and the Details page describes it";
         EXPECT_EQ(r.versions, Wide(VELORN_VERSION_QUAD " " VELORN_VERSION))
             << "the Details page would show another version than the dialog's caption";
     }
