@@ -6,10 +6,9 @@
 set -u
 cd "$(dirname "$0")/.."
 scripts/build.sh win32 win64 || exit 1
-echo "test: running the tests under Wine inside Xvfb"
-# The entries that share the screen and the Wine prefix take turns; the
-# others run beside them.
-cmake/xvfb.sh ctest --preset win64 -j "$(nproc)"
+echo "test: running the tests, those under Wine each on a screen of its own"
+# The entries that share the Wine prefix take turns; the others run beside them.
+ctest --preset win64 -j "$(nproc)"
 status=$?
 # A skipped test has said why; ctest itself shows only that it did not run.
 grep -h "^[a-z0-9_]* skipped: " build/win64/Testing/Temporary/LastTest.log |

@@ -20,13 +20,12 @@
 namespace
 {
 
-// VELORN_OUTPUT (what the tests saw) or VELORN_DOWNLOADS, as Wine names it.
-std::string Folder(const char *name)
+// Where this run's pictures go, and its Downloads folder; as Wine names it.
+std::string Output()
 {
-    const char *folder = std::getenv(name);
-    if (!folder)
-        throw std::runtime_error(std::string(name) + " is not set: run me by tests/wine-test.sh");
-    return std::string("Z:") + folder;
+    if (const char *folder = std::getenv("VELORN_OUTPUT"))
+        return std::string("Z:") + folder;
+    throw std::runtime_error("VELORN_OUTPUT is not set: run me by tests/wine-test.sh");
 }
 
 Picture LoadPng(const std::string &path)
@@ -57,8 +56,7 @@ Picture LoadPng(const std::string &path)
     static std::map<std::string, int> s_compared;
     const int time = ++s_compared[name];
     const std::string ref = "Z:" VELORN_REFERENCES "/" + std::string(name) + ".png",
-                      out = Folder("VELORN_OUTPUT") + "/" + name +
-                            (time > 1 ? "-" + std::to_string(time) : "");
+                      out = Output() + "/" + name + (time > 1 ? "-" + std::to_string(time) : "");
     const bool update = mayUpdate && std::getenv("VELORN_UPDATE_REFERENCES");
     Picture expected, seen;
     try {
@@ -312,7 +310,7 @@ TEST(VelornFromDownloads, RunsTwiceAtOnceArgumentsUnreadAndKeepsItsMemoryOverLon
         CHECK(CreateWindowW(L"EDIT", COPIED, ES_AUTOHSCROLL, 0, 0, 0, 0, 0, 0, 0, 0), L"EDIT");
     Send(editor, EM_SETSEL, 0, -1);
     Send(editor, WM_COPY);
-    const std::wstring exe = Wide(Folder("VELORN_DOWNLOADS").c_str()) + L"/Velorn.exe";
+    const std::wstring exe = Wide(Output().c_str()) + L"/Downloads/Velorn.exe";
     wchar_t heapChecks[256] = L"";
     GetEnvironmentVariableW(L"WINEDEBUG", heapChecks, 256);
     CHECK(SetEnvironmentVariableW(L"WINEDEBUG", L"-all"), L"WINEDEBUG");
