@@ -202,11 +202,18 @@ TEST_F(VelornDialog, ShowsTheWholeResultOfEveryTypedSpeed)
 // Tab and Shift+Tab go round the tab stops in template order; the arrow keys
 // go round the buttons' group, which the bottom label heads (it is the last
 // control before OK with WS_GROUP), and in the speed field move its caret.
-TEST_F(VelornDialog, KeysMoveTheFocusByTheTemplatesOrderAndGroups)
+TEST_F(VelornDialog, KeysAndScreenReadersFollowTheTemplatesOrder)
 {
     const HWND field = app->Item(IDC_RYCHLOST), ok = app->Item(IDOK), storno = app->Item(IDCANCEL),
                help = app->Item(IDC_NAPOVEDA), about = app->Item(IDC_OPROGRAMU),
                label = app->Item(65533);
+    // Screen readers name an edit field by the static text just before it in window
+    // order: derived as Windows does it, as oleacc fails across processes in Wine.
+    const HWND before = GetWindow(field, GW_HWNDPREV);
+    const std::wstring name = Send(before, WM_GETDLGCODE) & DLGC_STATIC ? WindowText(before) : L"";
+    EXPECT_EQ(name, L"Rychlost v kilometrech")
+        << "a screen reader, come to the speed field, would say \""
+        << Narrow(name.empty() ? L"edit" : name + L", edit") << '"';
     Click(field);
     const struct {
         WORD modifier, key;
