@@ -27,9 +27,8 @@ void CheckStatus(int status, const char *call, const std::string &given);
 #define CHECK_GDIPLUS(call, given) CheckStatus(static_cast<int>(call), #call, given)
 
 std::wstring ExeBesideMe(const wchar_t *name);
-std::wstring VelornExe(); // VELORN_EXE, else the Velorn.exe beside this one
-// UTF-8, as in texts.h, to what windows show, and back.
-std::wstring Wide(const char *utf8);
+std::wstring VelornExe();            // VELORN_EXE, else the Velorn.exe beside this one
+std::wstring Wide(const char *utf8); // UTF-8, as in texts.h, to what windows show
 std::string Narrow(const std::wstring &text);
 
 // A message left unanswered for WAIT_MS throws, and so do all later ones.
@@ -51,8 +50,8 @@ void Type(const std::wstring &text);
 void Press(HWND button);           // back up, its command has run or its box is up
 void Answer(HWND box, int button); // clicks IDYES, IDNO or IDOK; the box goes
 
-// A program started as Explorer starts it, in its own folder, and in a job
-// that ends it when closed: by the destructor, or by Windows with this process.
+// A program started as Explorer starts it, in its own folder, in a job that
+// ends it when closed: by the destructor, or by Windows with this process.
 class Process
 {
   public:
@@ -86,9 +85,8 @@ class Velorn : public Process
     HWND WaitBox(const char *caption) const; // the topmost, as texts.h spells it
     DWORD WaitExit() const;                  // the exit status, STILL_ACTIVE if none
     DWORD Quit() const;                      // Storno, Yes, the exit status
-    bool Settle() const; // all sent or posted is handled, or false after WAIT_MS
-    // Rounds of 300 OKs, a repaint after each 100, then each box; by messages.
-    void Use(int rounds) const;
+    bool Settle() const;        // all sent or posted is handled, or false after WAIT_MS
+    void Use(int rounds) const; // of 300 OKs, a repaint each 100, each box; by messages
 
   private:
     HWND dlg_ = nullptr;
@@ -105,12 +103,10 @@ Picture Capture(HWND hwnd); // the whole window, as the screen shows it
 void StartGdiplus();
 std::string SavePng(const Picture &pic, const std::string &path); // UTF-8; returns it
 
-// What Windows reads from an exe, by its own readers (windows_reads.cpp), for
-// the demo to print and the tests to hold. From the manifest, as the loader:
-// the run level ("asInvoker"...), the DPI awareness as Windows 10 1607 and
-// later decide it ("system"...), the locale that activeCodePage names and its
-// code page, the supported systems' GUIDs. From the version resource, as
-// Explorer's Details page: the first translation ("0405 1250"), the
+// What Windows reads from an exe, for the demo to print and the tests to hold.
+// From the manifest, as the loader: the run level, the DPI awareness (as 10
+// 1607 and later decide it), activeCodePage's locale and code page, supported
+// systems. From the version resource, as Explorer: the first translation, the
 // description it leads to ("none" if none), the file and product versions.
 struct WindowsReads {
     std::wstring runLevel, dpiAwareness, activeCodePage, systems;
