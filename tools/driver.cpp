@@ -146,7 +146,7 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption)
 {
     std::vector<HWND> found;
     HWND hwnd = nullptr;
-    while ((hwnd = FindWindowExW(nullptr, hwnd, L"#32770", caption))) {
+    while ((hwnd = FindWindowExW(nullptr, hwnd, nullptr, caption))) {
         DWORD owner = 0;
         GetWindowThreadProcessId(hwnd, &owner);
         if (owner == pid && IsWindowVisible(hwnd))
@@ -361,7 +361,10 @@ void Velorn::Use(int rounds) const
 Picture Capture(HWND hwnd)
 {
     RECT rc{};
-    CHECK(GetWindowRect(hwnd, &rc), Named(hwnd));
+    CHECK(GetClientRect(hwnd, &rc), Named(hwnd));
+    POINT origin{};
+    CHECK(ClientToScreen(hwnd, &origin), Named(hwnd));
+    OffsetRect(&rc, origin.x, origin.y);
     Picture pic{rc.right - rc.left, rc.bottom - rc.top, {}};
     pic.pixels.resize(static_cast<size_t>(pic.width) * pic.height);
     BITMAPINFO bi{{sizeof bi.bmiHeader, pic.width, -pic.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};

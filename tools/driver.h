@@ -35,7 +35,7 @@ std::string Narrow(const std::wstring &text);
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring WindowText(HWND hwnd);
 void SetText(HWND hwnd, const std::wstring &text);
-// Visible dialogs and message boxes of a process, topmost first.
+// The visible top-level windows of a process, topmost first.
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t *caption = nullptr);
 
 // Polls pred till it holds, or for ms: false (Await throws, saying what).
@@ -99,7 +99,7 @@ struct Picture {
     std::vector<DWORD> pixels;
     bool operator==(const Picture &o) const { return width == o.width && pixels == o.pixels; }
 };
-Picture Capture(HWND hwnd); // the whole window, as the screen shows it
+Picture Capture(HWND hwnd); // the client area, as the screen shows it
 void StartGdiplus();
 std::string SavePng(const Picture &pic, const std::string &path); // UTF-8; returns it
 
