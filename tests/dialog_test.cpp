@@ -1,4 +1,4 @@
-// The real Velorn.exe as a person meets it, on one launch; then from Downloads.
+// The real Velorn.exe as a person meets it, from its build and from Downloads.
 #include <windows.h>
 #include <gdiplus.h>
 
@@ -211,28 +211,26 @@ std::wstring ResultOf(const char *speed)
     return Wide(FormatEnergy(speed, text, sizeof text));
 }
 
-// Starting Velorn under Wine is slow: one launch for all tests of a suite.
-// A test run alone by its filter leaves Velorn open: quit as a user would.
-template <Velorn *(*Launch)()> class OneLaunch : public ::testing::Test
+// A Velorn of its own for each test, whatever ran before; quit as a user
+// would, if the test left it open.
+template <Velorn *(*Launch)()> class Launched : public ::testing::Test
 {
   protected:
-    static void SetUpTestSuite() { app.reset(Launch()); }
-    static void TearDownTestSuite()
+    void SetUp() override { app.reset(Launch()); }
+    void TearDown() override
     {
         if (app && app->Running()) {
             EXPECT_EQ(app->Quit(), 2u);
         }
-        app.reset();
     }
-    void SetUp() override { ASSERT_TRUE(app) << "Velorn did not start"; }
-    static inline std::unique_ptr<Velorn> app;
+    std::unique_ptr<Velorn> app;
 };
 
 // The dialog's frame as a user meets it, at start and after every box.
 const std::string FRAME = "\"Velorn1.0.0\", centred on the screen";
 
 constexpr Velorn *(*FROM_ITS_BUILD)() = [] { return new Velorn; };
-using VelornDialog = OneLaunch<FROM_ITS_BUILD>;
+using VelornDialog = Launched<FROM_ITS_BUILD>;
 
 // A speed typed and OK clicked shows the result as the reference; keys typed
 // before the field is clicked go nowhere. Speeds typed key by key, and Enter:
@@ -425,14 +423,18 @@ TEST_F(VelornDialog, StornosOpenThreeBoxesAtMostAndOneYesQuitsWith2)
 const auto Downloaded = [] { return Wide(Output().c_str()) + L"/Downloads/Velorn.exe"; };
 DWORD g_clipboard; // its writes before Velorn started, as Windows counts them
 
-// From a Downloads folder, beside DLLs of names it loads (tests/wine-test.sh).
-// Wine's checking heap, which blurs memory figures, is off from here on.
+// From a Downloads folder, beside DLLs of names it loads (tests/wine-test.sh),
+// without Wine's checking heap, which blurs memory figures.
 constexpr Velorn *(*FROM_DOWNLOADS)() = [] {
     g_clipboard = GetClipboardSequenceNumber();
+    wchar_t debug[128] = L"";
+    GetEnvironmentVariableW(L"WINEDEBUG", debug, 128);
     CHECK(SetEnvironmentVariableW(L"WINEDEBUG", L"-all"), L"WINEDEBUG");
-    return new Velorn(Downloaded());
+    auto *velorn = new Velorn(Downloaded());
+    CHECK(SetEnvironmentVariableW(L"WINEDEBUG", debug), debug);
+    return velorn;
 };
-using VelornFromDownloads = OneLaunch<FROM_DOWNLOADS>;
+using VelornFromDownloads = Launched<FROM_DOWNLOADS>;
 
 TEST_F(VelornFromDownloads, StartsAsFromAnyFolder)
 {
