@@ -1,17 +1,19 @@
 #!/usr/bin/python3
 """What Windows sees in each exe: hardening, imports, icon. Usage: pe_check.py ICON EXE..."""
 import pathlib
+import re
 import sys
 
 import pefile
 
 # KnownDLLs of Windows 7 to 11, always loaded from the system folder.
 KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
-# msvcrt.dll's number conversions differ by Windows: of it, only these may be used.
-MSVCRT = set("""__getmainargs __initenv __p__acmdln _acmdln __p__commode _commode __p__fmode _fmode
-    __set_app_type __setusermatherr _amsg_exit _cexit _initterm _onexit exit abort signal __iob_func
-    _iob setlocale atoi ___lc_codepage_func ___mb_cur_max_func __mb_cur_max fprintf vfprintf fputc
-    fwrite strerror calloc malloc free memcpy memset strlen strncmp strchr wcslen _errno localeconv""".split())
+# msvcrt.dll's conversions of floating-point numbers, to text and from it, differ
+# by Windows version: none may be taken, nor the printf or scanf families; but
+# fprintf and vfprintf, with which MinGW's start-up code reports a failed
+# relocation, in text and integers.
+FLOATS = re.compile(r"printf|scanf|cvt|to(d|f|ld|dbl|flt|ldbl)(_l)?$")
+STARTUP = {"fprintf", "vfprintf"}
 
 
 def checks(pe, ico):
@@ -27,8 +29,8 @@ def checks(pe, ico):
                for e in pe.DIRECTORY_ENTRY_IMPORT}
     unknown = sorted(imports.keys() - KNOWN_DLLS)
     yield f"imports {unknown}, not KnownDLLs: Windows would load a DLL of that name saved beside the exe", not unknown
-    beyond = sorted(imports.get("msvcrt.dll", set()) - MSVCRT)
-    yield f"takes of msvcrt.dll {beyond}, beyond the list", not beyond
+    floats = sorted(n for n in imports.get("msvcrt.dll", ()) if FLOATS.search(n) and n not in STARTUP)
+    yield f"takes {floats} of msvcrt.dll, whose number conversions differ by Windows version", not floats
     res = {(t.id, e.id): pe.get_data(e.directory.entries[0].data.struct.OffsetToData,
                                      e.directory.entries[0].data.struct.Size)
            for t in pe.DIRECTORY_ENTRY_RESOURCE.entries for e in t.directory.entries}
