@@ -4,6 +4,7 @@
 # Fails on what no window shows: Wine's heap reports, a Velorn of its own left
 # running, a planted DLL loaded, a run unfinished (Wine exits with 0 from a
 # crash) or of no test, a change to files or registry but for Wine's own.
+# Each bound that stops a run says so: Wine's own steps are wine-run.sh's.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 case ${1:-} in
@@ -15,8 +16,8 @@ exe_i686) build=win32 arch=i686 filter=Velorn* locale=cs_CZ.UTF-8 # the shipping
 esac
 [ -n "${VELORN_SCREEN:-}" ] || VELORN_SCREEN=own exec "$root/cmake/xvfb.sh" "$0" "$@"
 out=$root/build/win64/output/$1 exe=$root/build/$build/Velorn.exe && shift
-bound=120 # seconds for a run of Wine: the prefix made ready, or the tests
-wine() { timeout $bound "$root/cmake/wine-run.sh" --dpi 144 --locale "$locale" "$@"; }
+bound=120 # seconds for the run of the test exe
+wine() { "$root/cmake/wine-run.sh" --dpi 144 --locale "$locale" "$@"; }
 # From Downloads, where a web page saved DLLs of names Velorn loads but for
 # KnownDLLs, their imports and Wine's own (Wine 8): Windows looks there first,
 # Wine for names given as n,b. Loaded, planted.c leaves "<its path>.loaded".
@@ -39,15 +40,17 @@ $arch-w64-mingw32-gcc-posix -shared -s -Wall -Werror -o "$out/planted.dll" "$roo
 for dll in $planted; do cp "$out/planted.dll" "$out/Downloads/$dll" || exit 1; done
 # The prefix ready, its Wine stopped and registry saved; then what is there.
 prefix=$(wine) && (machine) | sort >"$out/machine-before" || exit 1
-WINEDEBUG=-all,warn+heap,err+heap wine "$root/build/win64/velorn_test.exe" \
-    --gtest_filter="$filter" "$@" >"$out/wine.log" 2>&1
+WINEDEBUG=-all,warn+heap,err+heap timeout -k 10 $bound "$root/cmake/wine-run.sh" --dpi 144 \
+    --locale "$locale" "$root/build/win64/velorn_test.exe" --gtest_filter="$filter" "$@" \
+    >"$out/wine.log" 2>&1
 status=$?
 cat "$out/wine.log"
-awk -v bound=$bound '{ sub(/\r$/, "") } /^\[ RUN / { test = $4 }
+awk -v bound=$bound -v status=$status '{ sub(/\r$/, "") } /^\[ RUN / { test = $4 }
     /:heap:/ { print "HEAP, while " test " ran: " $0; bad = 1 }
     /^LEFT RUNNING/ { print $0 ", in " test; bad = 1 }
     /^\[==========\] .* ran\./ { done = 1; ran = $2 }
-    END { if (!done) print "UNFINISHED: the test exe crashed, or ran past " bound " s and was stopped"
+    END { if (!done) print status == 124 ? "STOPPED, while " test " ran: the run of the tests " \
+              "went past its bound of " bound " s (tests/wine-test.sh)" : "UNFINISHED: the test exe crashed"
           else if (!ran) print "NO TEST RAN: the filter matched no test"
           exit bad || !done || !ran }' "$out/wine.log" || status=1
 for loaded in "$out"/Downloads/*.loaded; do
