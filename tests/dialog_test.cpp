@@ -100,17 +100,15 @@ std::string Frame(HWND dlg)
     const LONG_PTR style = GetWindowLongPtrW(dlg, GWL_STYLE),
                    ex = GetWindowLongPtrW(dlg, GWL_EXSTYLE);
     RECT rc{}, work{};
-    CHECK(GetWindowRect(dlg, &rc), L"the dialog");
-    CHECK(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0), L"the work area");
+    CHECK(GetWindowRect(dlg, &rc) && SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0),
+          L"the dialog's place");
     const LONG dx = (rc.left + rc.right - work.left - work.right) / 2,
                dy = (rc.top + rc.bottom - work.top - work.bottom) / 2;
     std::string frame = "\"" + Narrow(WindowText(dlg)) + "\"";
     for (auto [holds, words] :
          {std::pair{GetForegroundWindow() != dlg, ", inactive"},
-          {(style & WS_CAPTION) != WS_CAPTION, ", no caption bar"},
-          {!(style & WS_SYSMENU), ", no close box"},
-          {(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0, ", min/max boxes"},
-          {(style & WS_THICKFRAME) != 0, ", resizable"},
+          {(~style & (WS_CAPTION | WS_SYSMENU)) != 0, ", no close box"},
+          {(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0, ", resizable"},
           {!(ex & WS_EX_DLGMODALFRAME), ", no dialog frame"},
           {(ex & WS_EX_TOPMOST) != 0, ", topmost"}})
         frame += holds ? words : "";
@@ -123,65 +121,48 @@ std::string Frame(HWND dlg)
 // control draws it, on the control's background, against what it shows.
 std::string IconOf(HWND box)
 {
-    HWND control = nullptr;
-    while ((control = FindWindowExW(box, control, L"Static", nullptr)))
-        if ((GetWindowLongPtrW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-            IsWindowVisible(control))
-            break;
-    if (!control)
+    HWND icon = FindWindowExW(box, nullptr, L"Static", nullptr);
+    while (icon && (GetWindowLongPtrW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+        icon = FindWindowExW(box, icon, L"Static", nullptr);
+    if (!icon || !IsWindowVisible(icon))
         return "no icon";
-    const Picture seen = Capture(control);
-    Picture drawn = seen;
-    BITMAPINFO bi{{sizeof bi.bmiHeader, seen.width, -seen.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
-                  {}};
-    DWORD *bits = nullptr;
-    const HDC dc = CHECK(CreateCompatibleDC(nullptr), L"icons");
-    const HBITMAP bitmap = CHECK(
-        CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void **>(&bits), nullptr, 0),
-        L"icons");
-    SelectObject(dc, bitmap);
-    std::string name = "an icon not Windows' own";
-    for (auto [icon, words] : {std::pair{IDI_INFORMATION, "information icon"},
-                               {IDI_QUESTION, "question icon"},
-                               {IDI_WARNING, "warning icon"},
-                               {IDI_ERROR, "error icon"}}) {
-        std::fill_n(bits, seen.pixels.size(), seen.pixels[0]);
-        CHECK(DrawIconEx(dc, 0, 0, LoadIconA(nullptr, icon), seen.width, seen.height, 0, nullptr,
-                         DI_NORMAL),
-              Wide(words));
-        GdiFlush();
-        std::transform(bits, bits + seen.pixels.size(), drawn.pixels.begin(),
-                       [](DWORD p) { return p & 0xFFFFFF; });
-        if (drawn == seen) {
-            name = words;
-            break;
-        }
+    const Picture seen = Capture(icon);
+    const DWORD back = seen.pixels[0];
+    for (auto [id, words] : {std::pair{IDI_INFORMATION, "information icon"},
+                             {IDI_QUESTION, "question icon"},
+                             {IDI_WARNING, "warning icon"},
+                             {IDI_ERROR, "error icon"}}) {
+        const auto draw = [&](HDC dc) {
+            const RECT all{0, 0, seen.width, seen.height};
+            SetDCBrushColor(dc, RGB(back >> 16, back >> 8 & 0xFF, back & 0xFF));
+            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+            CHECK(DrawIconEx(dc, 0, 0, LoadIconA(nullptr, id), seen.width, seen.height, 0, nullptr,
+                             DI_NORMAL),
+                  Wide(words));
+        };
+        if (Capture(icon, draw) == seen)
+            return words;
     }
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-    return name;
+    return "an icon not Windows' own";
 }
 
 // A message box as Windows reports it, in words: caption, owner, icon, its
-// buttons and the default one, text.
+// buttons and the default one, text (its control is 0xFFFF, as on Windows).
 std::string Box(HWND box, HWND dlg)
 {
     const HWND owner = GetWindow(box, GW_OWNER);
     std::string words = "\"" + Narrow(WindowText(box)) + "\", " +
-                        (owner == dlg ? "owned by the dialog, "
-                         : owner      ? "owned, "
-                                      : "no owner, ") +
-                        IconOf(box);
+                        (owner == dlg ? "owned by the dialog"
+                         : owner      ? "owned"
+                                      : "no owner") +
+                        ", " + IconOf(box);
     for (auto [id, name] :
          {std::pair{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"}, {IDNO, "No"}}) {
-        const HWND button = GetDlgItem(box, id);
-        if (IsWindowVisible(button))
+        const LONG_PTR style = GetWindowLongPtrW(GetDlgItem(box, id), GWL_STYLE);
+        if (style & WS_VISIBLE)
             words += std::string(", ") + name +
-                     ((GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON
-                          ? " (default)"
-                          : "");
+                     ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON ? " (default)" : "");
     }
-    // The text's control is 0xFFFF, on Windows as under Wine.
     return words + ": \"" + Narrow(WindowText(GetDlgItem(box, 0xFFFF))) + "\"";
 }
 

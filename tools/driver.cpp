@@ -358,7 +358,7 @@ void Velorn::Use(int rounds) const
     }
 }
 
-Picture Capture(HWND hwnd)
+Picture Capture(HWND hwnd, const std::function<void(HDC)> &draw)
 {
     RECT rc{};
     CHECK(GetClientRect(hwnd, &rc), Named(hwnd));
@@ -373,7 +373,10 @@ Picture Capture(HWND hwnd)
     const HDC screen = CHECK(GetDC(nullptr), under), mem = CHECK(CreateCompatibleDC(screen), under);
     const HBITMAP bmp = CHECK(CreateCompatibleBitmap(screen, pic.width, pic.height), under);
     const HGDIOBJ old = CHECK(SelectObject(mem, bmp), under);
-    CHECK(BitBlt(mem, 0, 0, pic.width, pic.height, screen, rc.left, rc.top, SRCCOPY), under);
+    if (draw)
+        draw(mem);
+    else
+        CHECK(BitBlt(mem, 0, 0, pic.width, pic.height, screen, rc.left, rc.top, SRCCOPY), under);
     CHECK(SelectObject(mem, old), under);
     CHECK(GetDIBits(screen, bmp, 0, pic.height, pic.pixels.data(), &bi, DIB_RGB_COLORS), under);
     DeleteObject(bmp);

@@ -99,7 +99,8 @@ struct Picture {
     std::vector<DWORD> pixels;
     bool operator==(const Picture &o) const { return width == o.width && pixels == o.pixels; }
 };
-Picture Capture(HWND hwnd); // the client area, as the screen shows it
+// The client area as the screen shows it, or as draw() paints a bitmap of its size.
+Picture Capture(HWND hwnd, const std::function<void(HDC)> &draw = nullptr);
 void StartGdiplus();
 std::string SavePng(const Picture &pic, const std::string &path); // UTF-8; returns it
 
