@@ -27,10 +27,10 @@ export VELORN_OUTPUT="$out" VELORN_EXE="Z:$exe" \
 machine() {
     find "$prefix/drive_c" -printf '%p %s %T@\n'
     find "$(dirname "$exe")" "$PWD" -maxdepth 1 -printf '%p %s %T@\n'
-    # Wine's own: its settings, the fonts it registers, its time stamps.
+    # Wine's own: its settings, the fonts it registers, its time and date stamps.
     cd "$prefix" && awk '/^\[/ { key = FILENAME " " $0; sub(/ [0-9]+$/, "", key)
         own = /^\[Software\\\\Wine\\\\|Font(s|Substitutes)\]/; if (!own) print key }
-        key && !own && NF && !/^(\[|#time=|"DriverDateData")/ { print key, $0 }' *.reg
+        key && !own && NF && !/^(\[|#time=|"DriverDate)/ { print key, $0 }' *.reg
 }
 # Of this prefix: a developer's own Velorn runs in another.
 velorns() { for p in $(pgrep -x Velorn.exe); do grep -qxzF "WINEPREFIX=$prefix" /proc/$p/environ && echo $p; done; }
