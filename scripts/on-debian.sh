@@ -28,7 +28,10 @@ if [ ! -f "$root/.velorn-ready" ]; then
     }
     say "making the chroot $root (once, 1 to 3 minutes)"
     rm -rf "$root.new" && mkdir -p "$root.new"
-    debootstrap --variant=minbase $suite "$root.new" http://deb.debian.org/debian >"$root.new.log" 2>&1 ||
+    # debootstrap mounts /proc and more in the chroot as it works: in a
+    # namespace of its own, so that a stopped run leaves none behind.
+    unshare --mount --propagation private debootstrap --variant=minbase $suite "$root.new" \
+        http://deb.debian.org/debian >"$root.new.log" 2>&1 ||
         { tail -n 20 "$root.new.log"; say "debootstrap failed (log: $root.new.log)"; exit 1; }
     touch "$root.new/.velorn-ready" && mv "$root.new" "$root" && rm -f "$root.new.log"
 fi
