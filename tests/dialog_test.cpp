@@ -29,20 +29,16 @@ std::string Output()
 
 Picture LoadPng(const std::string &path)
 {
-    using namespace Gdiplus;
     StartGdiplus();
-    Bitmap bitmap(Wide(path.c_str()).c_str());
+    Gdiplus::Bitmap bitmap(Wide(path.c_str()).c_str());
     CHECK_GDIPLUS(bitmap.GetLastStatus(), path);
     Picture pic{static_cast<int>(bitmap.GetWidth()), static_cast<int>(bitmap.GetHeight()), {}};
-    pic.pixels.resize(static_cast<size_t>(pic.width) * pic.height);
-    const Rect all(0, 0, pic.width, pic.height);
-    BitmapData bits{bitmap.GetWidth(),   bitmap.GetHeight(), 4 * pic.width,
-                    PixelFormat32bppRGB, pic.pixels.data(),  0};
-    const int mode = ImageLockModeRead | ImageLockModeUserInputBuf;
-    CHECK_GDIPLUS(bitmap.LockBits(&all, mode, PixelFormat32bppRGB, &bits), path);
-    bitmap.UnlockBits(&bits);
-    for (DWORD &p : pic.pixels)
-        p &= 0xFFFFFF;
+    Gdiplus::Color colour;
+    for (int y = 0; y < pic.height; ++y)
+        for (int x = 0; x < pic.width; ++x) {
+            CHECK_GDIPLUS(bitmap.GetPixel(x, y, &colour), path);
+            pic.pixels.push_back(colour.GetValue() & 0xFFFFFF);
+        }
     return pic;
 }
 
@@ -166,6 +162,16 @@ std::string Box(HWND box, HWND dlg)
     return words + ": \"" + Narrow(WindowText(GetDlgItem(box, 0xFFFF))) + "\"";
 }
 
+// A value as a failure shows it: UTF-8 texts as they read, not escaped.
+template <class T> std::string Shown(const T &value)
+{
+    return ::testing::PrintToString(value);
+}
+std::string Shown(const std::string &text)
+{
+    return '"' + text + '"';
+}
+
 // Waits until get() gives want; if it never does, says what it gave last.
 template <class Get, class T>::testing::AssertionResult Becomes(Get get, const T &want)
 {
@@ -173,8 +179,7 @@ template <class Get, class T>::testing::AssertionResult Becomes(Get get, const T
     if (WaitFor([&] { return (got = get()) == want; }))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << "got " << ::testing::PrintToString(got) << ", expected "
-           << ::testing::PrintToString(want) << " for " << WAIT_MS << " ms";
+           << "got " << Shown(got) << ", expected " << Shown(want) << " for " << WAIT_MS << " ms";
 }
 
 // The result field's text once Velorn has replaced the "?" put there.
