@@ -24,7 +24,8 @@ say() { echo "debian-$release: $*"; }
 if [ ! -f "$root/.velorn-ready" ]; then
     command -v debootstrap >/dev/null || {
         say "installing debootstrap"
-        { apt-get update -qq && apt-get install -y -qq debootstrap; } >/dev/null
+        { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap; } \
+            >/dev/null 2>&1 || { say "installing debootstrap failed"; exit 1; }
     }
     say "making the chroot $root (once, 1 to 3 minutes)"
     rm -rf "$root.new" && mkdir -p "$root.new"
@@ -43,7 +44,8 @@ say "running $* ($(cat "$root/etc/debian_version"))"
 # /tmp is the host's: an X server's number in use here is in use there too.
 exec unshare --mount --propagation private sh -c '
     root=$1 && shift
-    mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev" &&
+    # The chroot a mount of its own, so that a namespace can be made in it too.
+    mount --bind "$root" "$root" && mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev" &&
         mount --rbind /tmp "$root/tmp" || exit 1
     exec chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
         TERM="${TERM:-dumb}" CI="${CI:-}" sh -c "cd /velorn && exec \"\$@\"" sh "$@"' sh "$root" "$@"
