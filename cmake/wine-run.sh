@@ -7,9 +7,10 @@
 # --desktop picks a prefix of its own whose windows a desktop's window
 # manager frames. Without a display it runs on a screen of its own
 # (xvfb.sh) for this one run. Without a program it makes the prefix ready,
-# stops its Wine, the registry saved, and prints the prefix's path. Wine's
-# messages stay off unless WINEDEBUG asks for some.
-# Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [PROGRAM [ARGS]]
+# stops its Wine, the registry saved, and prints the prefix's path. --bound S
+# stops the program after S seconds (status 124). Wine's messages stay off
+# unless WINEDEBUG asks for some.
+# Usage: wine-run.sh [--dpi N] [--locale L] [--desktop] [--bound S] [PROGRAM [ARGS]]
 set -e
 if [ -z "${DISPLAY:-}" ]; then
     exec "$(dirname "$0")/xvfb.sh" "$0" --own-screen "$@"
@@ -20,12 +21,14 @@ locale=cs_CZ.UTF-8
 prefix=wineprefix
 managed=N
 own_screen=
+bound=
 while :; do
     case ${1:-} in
     --dpi) dpi=$2 && shift 2 ;;
     --locale) locale=$2 && shift 2 ;;
     --desktop) prefix=wineprefix-desktop managed=Y && shift ;;
     --own-screen) own_screen=1 && shift ;;
+    --bound) bound="timeout -k 10 $2" && shift 2 ;;
     *) break ;;
     esac
 done
@@ -39,7 +42,7 @@ export LANG=cs_CZ.UTF-8 LC_MESSAGES=cs_CZ.UTF-8 LC_CTYPE=cs_CZ.UTF-8
 wine=/usr/lib/wine/wine64
 # The longest, in seconds, that a step of Wine's own may take (making the
 # prefix, a registry import, registering fonts, another run's hold on the
-# prefix) and that stopping Wine may take. The program itself is not bounded.
+# prefix) and that stopping Wine may take. The program only if asked: --bound.
 step_bound=120
 stop_bound=30
 step() {
@@ -97,10 +100,10 @@ if [ "$(cat "$WINEPREFIX/.velorn-locale" 2>/dev/null)" != "$locale" ]; then
     echo "$locale" >"$WINEPREFIX/.velorn-locale"
 fi
 [ $# -eq 0 ] && stop && echo "$WINEPREFIX" && exit 0
-[ -n "$own_screen" ] || exec "$wine" "$@"
+[ -n "$own_screen" ] || exec $bound "$wine" "$@"
 # The screen goes with this run: the prefix's Wine processes end first, so
 # that none of them reports its X connection broken.
 status=0
-"$wine" "$@" || status=$?
+$bound "$wine" "$@" || status=$?
 stop
 exit $status

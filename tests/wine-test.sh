@@ -40,9 +40,8 @@ $arch-w64-mingw32-gcc-posix -shared -s -Wall -Werror -o "$out/planted.dll" "$roo
 for dll in $planted; do cp "$out/planted.dll" "$out/Downloads/$dll" || exit 1; done
 # The prefix ready, its Wine stopped and registry saved; then what is there.
 prefix=$(wine) && (machine) | sort >"$out/machine-before" || exit 1
-WINEDEBUG=-all,warn+heap,err+heap timeout -k 10 $bound "$root/cmake/wine-run.sh" --dpi 144 \
-    --locale "$locale" "$root/build/win64/velorn_test.exe" --gtest_filter="$filter" "$@" \
-    >"$out/wine.log" 2>&1
+WINEDEBUG=-all,warn+heap,err+heap wine --bound $bound "$root/build/win64/velorn_test.exe" \
+    --gtest_filter="$filter" "$@" >"$out/wine.log" 2>&1
 status=$?
 cat "$out/wine.log"
 awk -v bound=$bound -v status=$status '{ sub(/\r$/, "") } /^\[ RUN / { test = $4 }
