@@ -162,24 +162,16 @@ std::string Box(HWND box, HWND dlg)
     return words + ": \"" + Narrow(WindowText(GetDlgItem(box, 0xFFFF))) + "\"";
 }
 
-// A value as a failure shows it: UTF-8 texts as they read, not escaped.
-template <class T> std::string Shown(const T &value)
-{
-    return ::testing::PrintToString(value);
-}
-std::string Shown(const std::string &text)
-{
-    return '"' + text + '"';
-}
-
-// Waits until get() gives want; if it never does, says what it gave last.
+// Waits until get() gives want; if it never does, says what it gave last
+// (a text with Czech letters escaped, then "As Text" as it reads).
 template <class Get, class T>::testing::AssertionResult Becomes(Get get, const T &want)
 {
     T got = get();
     if (WaitFor([&] { return (got = get()) == want; }))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << "got " << Shown(got) << ", expected " << Shown(want) << " for " << WAIT_MS << " ms";
+           << "got " << ::testing::PrintToString(got) << ", expected "
+           << ::testing::PrintToString(want) << " for " << WAIT_MS << " ms";
 }
 
 // The result field's text once Velorn has replaced the "?" put there.
