@@ -414,20 +414,17 @@ constexpr Velorn *(*FROM_DOWNLOADS)() = [] {
 };
 using VelornFromDownloads = Launched<FROM_DOWNLOADS>;
 
-TEST_F(VelornFromDownloads, StartsAsFromAnyFolder)
+// As from its build; a second beside it reads no argument; neither copies.
+TEST_F(VelornFromDownloads, RunsTwiceAtOnceReadsNoArgumentsLeavesTheClipboard)
 {
     EXPECT_TRUE(Becomes([&] { return Frame(app->Dialog()); }, FRAME));
     EXPECT_EQ(WindowsOf(app->Id()), std::vector{app->Dialog()}) << "windows besides the dialog";
     EXPECT_TRUE(LooksAs(app->Dialog(), "dialog-start"));
-}
-
-TEST_F(VelornFromDownloads, RunsTwiceAtOnceAndReadsNoArguments)
-{
     const std::wstring dropped = L"\"C:\\users\\Jiří Novák\\Plocha\\měření na D1.txt\" 100 ";
     std::optional<Velorn> second;
     ASSERT_NO_THROW(second.emplace(Downloaded(), dropped + std::wstring(30000, L'7')))
         << "a second Velorn, started to compare two speeds, showed nothing";
-    // Held to what the first matched, or wrote, in this run.
+    // Held to what the first matched, or wrote, just now.
     EXPECT_TRUE(LooksAs(second->Dialog(), "dialog-start", false))
         << "started with a file's path and 30,000 digits, Velorn should look as without";
     SetText(app->Item(IDC_RYCHLOST), L"72");
@@ -442,6 +439,9 @@ TEST_F(VelornFromDownloads, RunsTwiceAtOnceAndReadsNoArguments)
     SetText(app->Item(IDC_RYCHLOST), L"100");
     Send(app->Dialog(), WM_COMMAND, IDOK);
     EXPECT_EQ(app->Text(IDC_ENERGIE), ResultOf("100")) << "the first, once the second quit";
+    EXPECT_EQ(app->Quit(), 2u);
+    EXPECT_EQ(GetClipboardSequenceNumber() - g_clipboard, 0u)
+        << "writes to the clipboard: what the user had copied there is gone";
 }
 
 // Over six rounds of long use after two, it grows by 12-48 KiB under Wine 8
@@ -468,15 +468,6 @@ TEST_F(VelornFromDownloads, AgreesToALogOffAtOnce)
         << "asked at log-off whether the session may end, Velorn did not agree at once, or it "
            "showed a box: Windows would hold the log-off behind \"This app is preventing "
            "shutdown\"";
-}
-
-TEST_F(VelornFromDownloads, LeavesTheClipboardAlone)
-{
-    SetText(app->Item(IDC_RYCHLOST), L"100");
-    Send(app->Dialog(), WM_COMMAND, IDOK);
-    EXPECT_EQ(app->Quit(), 2u);
-    EXPECT_EQ(GetClipboardSequenceNumber() - g_clipboard, 0u)
-        << "writes to the clipboard: what the user had copied there is gone";
 }
 
 } // namespace
