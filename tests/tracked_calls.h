@@ -6,9 +6,8 @@
 
 extern std::set<const void *> g_live; // taken and not yet given back
 extern int g_strays;
-extern int g_answer; // what every box answers
-void *GuardedAlloc(UINT flags, SIZE_T bytes) noexcept;
-HGLOBAL CheckAndKeep(HGLOBAL block) noexcept;
+extern int g_answer;                        // what every box answers
+HGLOBAL KeepFilled(HGLOBAL block) noexcept; // instead of freeing it
 
 template <class Handle> Handle Take(Handle handle) noexcept
 {
@@ -23,8 +22,8 @@ template <class Handle, class Real> auto GiveBack(Handle handle, Real real) noex
     return g_live.erase(handle) ? real(handle) : (++g_strays, decltype(real(handle)){});
 }
 
-#define GlobalAlloc(...) Take(GuardedAlloc(__VA_ARGS__))
-#define GlobalFree(mem) GiveBack(mem, CheckAndKeep)
+#define GlobalAlloc(...) Take(GlobalAlloc(__VA_ARGS__))
+#define GlobalFree(mem) GiveBack(mem, KeepFilled)
 #define SetWindowsHookExA(...) Take(SetWindowsHookExA(__VA_ARGS__))
 #define UnhookWindowsHookEx(hook) GiveBack(hook, UnhookWindowsHookEx)
 #define LoadBitmapA(...) Take(LoadBitmapA(__VA_ARGS__))
