@@ -1,6 +1,5 @@
-// Shows Velorn at work where nobody can watch: says what Windows reads from
-// the exe, types a speed and Enter, saves a picture of the dialog and quits
-// through Storno and Yes.
+// Shows Velorn at work where nobody can watch: types a speed and Enter,
+// saves a picture of the dialog and quits through Storno and Yes.
 // Usage: velorn_demo.exe [speed] [picture.png]
 #include <cstdio>
 #include <exception>
@@ -11,11 +10,6 @@
 int wmain(int argc, wchar_t **argv)
 try {
     const std::wstring speed = argc > 1 ? argv[1] : L"100";
-    const WindowsReads exe = ReadAsWindows(VelornExe());
-    printf("Velorn.exe as Windows reads it: %s\n",
-           Narrow(exe.runLevel + L", DPI awareness " + exe.dpiAwareness + L", code page " +
-                  exe.activeCodePage + L", version " + exe.versions + L", " + exe.description)
-               .c_str());
     const Velorn app;
     const HWND result = app.Item(IDC_ENERGIE);
     const Picture before = Capture(result);

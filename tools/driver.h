@@ -103,14 +103,3 @@ struct Picture {
 Picture Capture(HWND hwnd, const std::function<void(HDC)> &draw = nullptr);
 void StartGdiplus();
 std::string SavePng(const Picture &pic, const std::string &path); // UTF-8; returns it
-
-// What Windows reads from an exe, for the demo to print and the tests to hold.
-// From the manifest, as the loader: the run level, the DPI awareness (as 10
-// 1607 and later decide it), activeCodePage's locale and code page, supported
-// systems. From the version resource, as Explorer: the first translation, the
-// description it leads to ("none" if none), the file and product versions.
-struct WindowsReads {
-    std::wstring runLevel, dpiAwareness, activeCodePage, systems;
-    std::wstring translation, description, versions;
-};
-WindowsReads ReadAsWindows(const std::wstring &exe);
