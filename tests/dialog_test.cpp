@@ -174,14 +174,6 @@ template <class Get, class T>::testing::AssertionResult Becomes(Get get, const T
            << ::testing::PrintToString(want) << " for " << WAIT_MS << " ms";
 }
 
-// The result field's text once Velorn has replaced the "?" put there.
-std::wstring NewResult(const Velorn &velorn)
-{
-    std::wstring text;
-    WaitFor([&] { return (text = velorn.Text(IDC_ENERGIE)) != L"?"; });
-    return text;
-}
-
 // Velorn's own result, for tests of what becomes of one, not of its digits.
 std::wstring ResultOf(const char *speed)
 {
@@ -266,7 +258,7 @@ TEST_F(VelornDialog, ShowsTheWholeResultOfEveryTypedSpeed)
         EXPECT_TRUE(Becomes([&] { return app->Text(IDC_RYCHLOST); }, speed));
         SetText(app->Item(IDC_ENERGIE), L"?");
         Keys({VK_RETURN});
-        EXPECT_EQ(NewResult(*app), c.result);
+        EXPECT_TRUE(Becomes([&] { return app->Text(IDC_ENERGIE); }, std::wstring(c.result)));
     }
 }
 
@@ -383,7 +375,7 @@ TEST_F(VelornDialog, StornosOpenThreeBoxesAtMostAndOneYesQuitsWith2)
     for (int i = 0; i < 2000; ++i)
         CHECK(PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0), L"IDCANCEL");
     CHECK(PostMessageW(dlg, WM_COMMAND, IDOK, 0), L"IDOK");
-    EXPECT_EQ(NewResult(*app), ResultOf("36"));
+    EXPECT_TRUE(Becomes([&] { return app->Text(IDC_ENERGIE); }, ResultOf("36")));
     const std::vector<HWND> quits = WindowsOf(app->Id(), Wide(QUIT_CAPTION).c_str());
     ASSERT_EQ(quits.size(), static_cast<size_t>(MAX_CONFIRMATIONS)); // newest first
     Click(app->Item(IDC_RYCHLOST));
