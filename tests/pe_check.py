@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""What Windows sees in each exe: hardening, imports, icon. Usage: pe_check.py ICON EXE..."""
+"""What Windows sees in each exe: machine, hardening, imports, icon. Usage: pe_check.py ICON EXE32 EXE64"""
 import pathlib
 import re
 import sys
@@ -16,11 +16,12 @@ FLOATS = re.compile(r"printf|scanf|cvt|to(d|f|ld|dbl|flt|ldbl)(_l)?$")
 STARTUP = {"fprintf", "vfprintf"}
 
 
-def checks(pe, ico):
+def checks(pe, ico, machine):
     header, flags = pe.OPTIONAL_HEADER, pefile.DLL_CHARACTERISTICS
+    yield f"an {machine} exe, as its folder in the zip says", pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE[f"IMAGE_FILE_MACHINE_{machine}"]
     yield "GUI subsystem", header.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
     wanted = flags["IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE"] | flags["IMAGE_DLLCHARACTERISTICS_NX_COMPAT"]
-    if pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]:
+    if machine == "AMD64":
         wanted |= flags["IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA"]
     yield "ASLR, DEP", header.DllCharacteristics & wanted == wanted
     yield "relocations", header.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]].Size
@@ -41,7 +42,8 @@ def checks(pe, ico):
 
 if __name__ == "__main__":
     ico = pathlib.Path(sys.argv[1]).read_bytes()
-    results = [(f"{exe}: {name}", ok) for exe in sys.argv[2:] for name, ok in checks(pefile.PE(exe), ico)]
+    results = [(f"{exe}: {name}", ok) for exe, machine in zip(sys.argv[2:], ("I386", "AMD64"))
+               for name, ok in checks(pefile.PE(exe), ico, machine)]
     failed = [name for name, ok in results if not ok]
     print("".join(f"FAILED {name}\n" for name in failed) + f"{len(results) - len(failed)} passed, {len(failed)} failed")
     sys.exit(1 if failed else 0)

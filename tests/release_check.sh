@@ -1,7 +1,7 @@
 #!/bin/sh
 # What ships: the release target alone, on a copy of the sources elsewhere,
-# makes a zip of both exes as the same bytes as here, the same zip under any
-# umask; each folder holds the exe its name promises, SHA256SUMS sums the rest.
+# makes a zip of both exes as the same bytes as here (pe_check.py reads which
+# is which), the same zip under any umask; SHA256SUMS sums every other file.
 # Usage: release_check.sh VERSION EXE32 EXE64
 set -u
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,10 +22,6 @@ cmp -s "$work/022.zip" "$work/002.zip" || fail "the zip differs with the umask"
 cd "$work" && unzip -q 022.zip && cd "Velorn-$1" || fail "the zip does not unpack"
 cmp -s 32bit/Velorn.exe "$2" || fail "32bit/Velorn.exe differs from the exe these sources build, $2"
 cmp -s 64bit/Velorn.exe "$3" || fail "64bit/Velorn.exe differs from the exe these sources build, $3"
-# The machine field of the PE header, at the offset that 0x3C gives, plus 4.
-machine() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1"; }
-[ "$(machine 32bit/Velorn.exe)" = " 014c" ] || fail "32bit/Velorn.exe is no i386 exe: 32-bit Windows would not start it"
-[ "$(machine 64bit/Velorn.exe)" = " 8664" ] || fail "64bit/Velorn.exe is no AMD64 exe"
 [ "$(find . -type f ! -name SHA256SUMS | cut -c3- | sort)" = "$(cut -c67- SHA256SUMS | sort)" ] &&
     sha256sum --quiet -c SHA256SUMS || fail "SHA256SUMS does not match every file of the zip"
 # The read-me opens right in any Notepad: CRLF line ends, the version filled in.
