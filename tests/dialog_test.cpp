@@ -116,10 +116,9 @@ std::string Frame(HWND dlg)
 // control draws it, on the control's background, against what it shows.
 std::string IconOf(HWND box)
 {
-    HWND icon = FindWindowExW(box, nullptr, L"Static", nullptr);
-    while (icon && (GetWindowLongPtrW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-        icon = FindWindowExW(box, icon, L"Static", nullptr);
-    if (!icon || !IsWindowVisible(icon))
+    const HWND icon = FindWindowExW(box, nullptr, L"Static", nullptr); // first, before the text
+    if (!icon || !IsWindowVisible(icon) ||
+        (GetWindowLongPtrW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON || !Send(icon, STM_GETICON))
         return "no icon";
     const Picture seen = Capture(icon);
     const DWORD back = seen.pixels[0];
