@@ -2,7 +2,6 @@
 #include <windows.h>
 #include <gdiplus.h>
 
-#include <algorithm>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -68,15 +67,13 @@ Picture LoadPng(const std::string &path)
     Picture diff = expected;
     const bool sized = seen.width == diff.width && seen.height == diff.height;
     int count = 0;
-    RECT box{diff.width, diff.height, 0, 0};
+    RECT box{}, pixel{};
     for (int i = 0; sized && i < diff.width * diff.height; ++i) {
         DWORD &p = diff.pixels[i];
-        const LONG x = i % diff.width, y = i / diff.width, differs = p != seen.pixels[i];
+        const bool differs = p != seen.pixels[i];
         p = differs ? 0xFF00FF : 0xC0C0C0 + (p >> 2 & 0x3F3F3F);
-        count += differs;
-        if (differs)
-            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
-                   std::max(box.bottom, y + 1)};
+        SetRect(&pixel, i % diff.width, i / diff.width, i % diff.width + 1, i / diff.width + 1);
+        count += differs && UnionRect(&box, &box, &pixel);
     }
     char differ[96] = "";
     snprintf(differ, sizeof differ, "; %d pixels differ, within x %ld..%ld, y %ld..%ld", count,

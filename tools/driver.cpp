@@ -14,12 +14,10 @@
 
 void Fail(const char *call, const std::wstring &given, DWORD error)
 {
-    wchar_t *text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    std::wstring why = L": " + std::wstring(text ? text : L"");
-    LocalFree(text);
+    wchar_t text[512] = L"";
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, 512, nullptr);
+    std::wstring why = L": " + std::wstring(text);
     why.erase(why.find_last_not_of(L" \r\n:") + 1);
     char number[16];
     snprintf(number, sizeof number, error > 0xFFFF ? "0x%08lX" : "%lu", error);
