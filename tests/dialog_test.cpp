@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -38,6 +40,17 @@ Picture LoadPng(const std::string &path)
             pic.pixels.push_back(colour.GetValue() & 0xFFFFFF);
         }
     return pic;
+}
+
+// A message box as a user meets it, tests/reference/<name>.txt but for its last line end.
+std::string Reference(const char *name)
+{
+    const std::string path = "Z:" VELORN_REFERENCES "/" + std::string(name) + ".txt";
+    std::ifstream file(path, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(file), {}};
+    if (text.empty() || text.back() != '\n')
+        throw std::runtime_error("cannot read " + path + ", or it lacks its last line end");
+    return text.substr(0, text.size() - 1);
 }
 
 // What Velorn paints, its dialog's client area, pixel for pixel against
@@ -142,11 +155,8 @@ std::string IconOf(HWND box)
 std::string Box(HWND box, HWND dlg)
 {
     const HWND owner = GetWindow(box, GW_OWNER);
-    std::string words = "\"" + Narrow(WindowText(box)) + "\", " +
-                        (owner == dlg ? "owned by the dialog"
-                         : owner      ? "owned"
-                                      : "no owner") +
-                        ", " + IconOf(box);
+    const char *owned = owner == dlg ? "owned by the dialog" : owner ? "owned" : "no owner";
+    std::string words = "\"" + Narrow(WindowText(box)) + "\", " + owned + ", " + IconOf(box);
     for (auto [id, name] :
          {std::pair{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"}, {IDNO, "No"}}) {
         const LONG_PTR style = GetWindowLongPtrW(GetDlgItem(box, id), GWL_STYLE);
@@ -293,7 +303,7 @@ TEST_F(VelornDialog, KeysAndScreenReadersFollowTheTemplatesOrder)
     }
 }
 
-// Each box as a user meets it, its texts written out here: owned by the dialog,
+// Each box as a user meets it (tests/reference/box-*.txt): owned by the dialog,
 // or by nobody if it asks to quit, with No preselected. Enter keeps all; Esc
 // closes an OK box (on Windows a Yes/No box ignores it: No is clicked there);
 // the close box takes Alt+F4's way. Closed, it leaves the dialog as it was: a
@@ -303,36 +313,18 @@ TEST_F(VelornDialog, EveryBoxIsAsAUserMeetsItAndLeavesTheDialogAsItWas)
     const HWND dlg = app.Dialog(), field = app.Item(IDC_RYCHLOST),
                help = app.Button(LABEL_NAPOVEDA), about = app.Button(LABEL_OPROGRAMU),
                storno = app.Button(LABEL_STORNO);
-    const std::string helpBox =
-        "\"Návod\", owned by the dialog, information icon, OK (default): \"\n"
-        "Program je stále ve fázi testování, proto autor nenese\n"
-        " žádnou odpovědnost za případné chyby způsobené programem.\n"
-        "Program na určení energie nutné k vyrovnání odporu vzduchu \n"
-        "osobních automobilů,se součinitelem odporu 0.3 a čelním průřezem 2metry\n"
-        "čtvereční.\n"
-        "Do horního editačního pole zadáme rychlost vozu v kilometrech\n"
-        "a zmáčkneme tlačítko OK.\n"
-        "V poli Energie nutná k vyrovnání odporu vzduchu přečteme výsledek. \n"
-        "Hodnota je kilowatthodinách.\"";
-    const std::string aboutBox =
-        "\"O programu Velorn\", owned by the dialog, information icon, OK (default): "
-        "\"Version \nVelorn.0.1\n\n\n"
-        "Děkuji všem, kteří pomohli program vyzkoušet a vylepšit.\n"
-        "Napsáno v jazyce C++ pro Win32, přeloženo GCC (MinGW-w64).\n2005\"";
-    const std::string quitBox = "\"Potvrzení ukončení\", no owner, question icon, Yes, "
-                                "No (default): \"Opravdu si přejete ukončit tento program?\"";
     const struct {
         HWND control;       // given the focus, then clicked if no key
         WORD modifier, key; // that opens the box
-        const std::string &box;
-        WORD answer; // the key that closes it, or none: No clicked
+        const char *box;    // tests/reference/<box>.txt
+        WORD answer;        // the key that closes it, or none: No clicked
         const char *after;
     } ways[] = {
-        {help, 0, VK_RETURN, helpBox, VK_RETURN, "dialog-after-help"},
-        {about, 0, VK_RETURN, aboutBox, VK_ESCAPE, "dialog-after-about"},
-        {field, 0, VK_ESCAPE, quitBox, VK_RETURN, "dialog-after-quit-field"},
-        {storno, 0, 0, quitBox, 0, "dialog-after-quit-storno"},
-        {field, VK_MENU, VK_F4, quitBox, VK_RETURN, "dialog-after-quit-field"},
+        {help, 0, VK_RETURN, "box-help", VK_RETURN, "dialog-after-help"},
+        {about, 0, VK_RETURN, "box-about", VK_ESCAPE, "dialog-after-about"},
+        {field, 0, VK_ESCAPE, "box-quit", VK_RETURN, "dialog-after-quit-field"},
+        {storno, 0, 0, "box-quit", 0, "dialog-after-quit-storno"},
+        {field, VK_MENU, VK_F4, "box-quit", VK_RETURN, "dialog-after-quit-field"},
     };
     for (const auto &w : ways) {
         SCOPED_TRACE(::testing::Message() << "way " << &w - ways);
@@ -343,7 +335,7 @@ TEST_F(VelornDialog, EveryBoxIsAsAUserMeetsItAndLeavesTheDialogAsItWas)
         std::vector<HWND> shown;
         ASSERT_TRUE(WaitFor([&] { return (shown = WindowsOf(app.Id())).size() > 1; })) << "no box";
         const HWND box = shown[0];
-        EXPECT_TRUE(Becomes([&] { return Box(box, dlg); }, w.box)); // its icon painted
+        EXPECT_TRUE(Becomes([&] { return Box(box, dlg); }, Reference(w.box))); // icon painted
         EXPECT_EQ(shown, (std::vector{box, dlg})) << "windows besides the box and the dialog";
         EXPECT_TRUE(Becomes(GetForegroundWindow, box)) << "the box active, for the keys";
         w.answer ? Keys({w.answer}) : Answer(box, IDNO);
