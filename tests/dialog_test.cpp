@@ -12,7 +12,6 @@
 
 #include "WinAPI_27.h"
 #include "driver.h"
-#include "energy.h"
 #include "resource.h"
 #include "texts.h"
 
@@ -177,13 +176,6 @@ template <class Get, class T>::testing::AssertionResult Becomes(Get get, const T
     return ::testing::AssertionFailure()
            << "got " << ::testing::PrintToString(got) << ", expected "
            << ::testing::PrintToString(want) << " for " << WAIT_MS << " ms";
-}
-
-// Velorn's own result, for tests of what becomes of one, not of its digits.
-std::wstring ResultOf(const char *speed)
-{
-    char text[ENERGY_TEXT_MAX];
-    return Wide(FormatEnergy(speed, text, sizeof text));
 }
 
 // A Velorn of its own for each test, whatever ran before; quit as a user
@@ -358,7 +350,7 @@ TEST_F(VelornDialog, StornosOpenThreeBoxesAtMostAndOneYesQuitsWith2)
     for (int i = 0; i < 2000; ++i)
         CHECK(PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0), L"IDCANCEL");
     CHECK(PostMessageW(dlg, WM_COMMAND, IDOK, 0), L"IDOK");
-    EXPECT_TRUE(Becomes([&] { return app.Text(IDC_ENERGIE); }, ResultOf("36")));
+    EXPECT_TRUE(Becomes([&] { return app.Text(IDC_ENERGIE); }, std::wstring(L"0.390000")));
     const std::vector<HWND> quits = WindowsOf(app.Id(), Wide(QUIT_CAPTION).c_str());
     ASSERT_EQ(quits.size(), static_cast<size_t>(MAX_CONFIRMATIONS)); // newest first
     Click(app.Item(IDC_RYCHLOST));
@@ -403,8 +395,7 @@ TEST(VelornFromDownloads, RunsTwiceKeepsItsMemoryAgreesToALogOffLeavesTheClipboa
     SetText(second->Item(IDC_RYCHLOST), L"36");
     Send(app.Dialog(), WM_COMMAND, IDOK);
     Send(second->Dialog(), WM_COMMAND, IDOK);
-    EXPECT_EQ(app.Text(IDC_ENERGIE) + L", " + second->Text(IDC_ENERGIE),
-              ResultOf("72") + L", " + ResultOf("36"))
+    EXPECT_EQ(app.Text(IDC_ENERGIE) + L", " + second->Text(IDC_ENERGIE), L"3.120000, 0.390000")
         << "two Velorns should each show the result of their own speed";
     EXPECT_EQ(second->Quit(), 2u);
     second.reset();
@@ -424,7 +415,7 @@ TEST(VelornFromDownloads, RunsTwiceKeepsItsMemoryAgreesToALogOffLeavesTheClipboa
            "shutdown\"";
     SetText(app.Item(IDC_RYCHLOST), L"100");
     Send(app.Dialog(), WM_COMMAND, IDOK);
-    EXPECT_EQ(app.Text(IDC_ENERGIE), ResultOf("100")) << "the first, after all that";
+    EXPECT_EQ(app.Text(IDC_ENERGIE), L"8.359053") << "the first, after all that";
     EXPECT_EQ(app.Quit(), 2u);
     EXPECT_EQ(GetClipboardSequenceNumber() - clipboard, 0u)
         << "writes to the clipboard: what the user had copied there is gone";
