@@ -1,29 +1,11 @@
 // DialogProc in this process on the real template, watched (tracked_calls.h).
 #include <windows.h>
 
-#include <algorithm>
-#include <map>
-#include <set>
-
 #include <gtest/gtest.h>
 
 #include "WinAPI_27.h"
 #include "resource.h"
-
-int g_strays;
-std::set<const void *> g_live;
-int g_answer;
-
-// A freed block is kept, filled, and must stay so: Wine's heap reports a
-// write past a block's end, but not one into a block already freed.
-std::map<BYTE *, std::ptrdiff_t> g_freed; // and its size
-
-HGLOBAL KeepFilled(HGLOBAL memory) noexcept
-{
-    auto *block = static_cast<BYTE *>(memory);
-    std::fill_n(block, g_freed[block] = static_cast<std::ptrdiff_t>(GlobalSize(memory)), 0xDD);
-    return nullptr;
-}
+#include "tracked_calls.h"
 
 TEST(DialogProc, GivesBackWhatItTakesQuitsOnlyOnYesKeepsNoDeletedBrush)
 {

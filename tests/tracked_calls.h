@@ -1,13 +1,26 @@
-// Force-included before ui/WinAPI_27.cpp: the test keeps what the program must
-// give back, and answers its boxes; nothing throws through Windows' frames.
+// Force-included before ui/WinAPI_27.cpp, and read by its test: the test keeps
+// what the program must give back, and answers its boxes; nothing throws
+// through Windows' frames.
+#pragma once
 #include <windows.h>
 
+#include <algorithm>
+#include <map>
 #include <set>
 
-extern std::set<const void *> g_live; // taken and not yet given back
-extern int g_strays;
-extern int g_answer;                        // what every box answers
-HGLOBAL KeepFilled(HGLOBAL block) noexcept; // instead of freeing it
+inline std::set<const void *> g_live; // taken and not yet given back
+inline int g_strays;
+inline int g_answer; // what every box answers
+
+// A freed block is kept, filled, and must stay so: Wine's heap reports a
+// write past a block's end, but not one into a block already freed.
+inline std::map<BYTE *, std::ptrdiff_t> g_freed; // and its size
+inline HGLOBAL KeepFilled(HGLOBAL memory) noexcept
+{
+    auto *block = static_cast<BYTE *>(memory);
+    std::fill_n(block, g_freed[block] = static_cast<std::ptrdiff_t>(GlobalSize(memory)), 0xDD);
+    return nullptr;
+}
 
 template <class Handle> Handle Take(Handle handle) noexcept
 {
