@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <optional>
 #include <stdexcept>
 
@@ -61,11 +60,9 @@ std::string Reference(const char *name)
 // the reference, if it may.
 ::testing::AssertionResult LooksAs(HWND window, const char *name, bool mayUpdate = true)
 {
-    // Each comparison's files its own: a name compared again gets -2, -3 ...
-    static std::map<std::string, int> s_compared;
-    const int time = ++s_compared[name];
+    static int s_compared; // each comparison's files its own: <name>-1, <name>-2 ...
     const std::string ref = "Z:" VELORN_REFERENCES "/" + std::string(name) + ".png",
-                      out = Output() + "/" + name + (time > 1 ? "-" + std::to_string(time) : "");
+                      out = Output() + "/" + name + "-" + std::to_string(++s_compared);
     const bool update = mayUpdate && std::getenv("VELORN_UPDATE_REFERENCES");
     const Picture expected = LoadPng(ref);
     Picture seen;
