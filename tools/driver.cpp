@@ -360,10 +360,9 @@ Picture Capture(HWND hwnd, const std::function<void(HDC)> &draw)
 {
     RECT rc{};
     CHECK(GetClientRect(hwnd, &rc), Named(hwnd));
-    POINT origin{};
+    POINT origin{}; // of the client area, whose rectangle starts at 0, 0
     CHECK(ClientToScreen(hwnd, &origin), Named(hwnd));
-    OffsetRect(&rc, origin.x, origin.y);
-    Picture pic{rc.right - rc.left, rc.bottom - rc.top, {}};
+    Picture pic{rc.right, rc.bottom, {}};
     pic.pixels.resize(static_cast<size_t>(pic.width) * pic.height);
     BITMAPINFO bi{{sizeof bi.bmiHeader, pic.width, -pic.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     // Should a call fail, what the ones before took stays taken; its test fails.
@@ -374,7 +373,7 @@ Picture Capture(HWND hwnd, const std::function<void(HDC)> &draw)
     if (draw)
         draw(mem);
     else
-        CHECK(BitBlt(mem, 0, 0, pic.width, pic.height, screen, rc.left, rc.top, SRCCOPY), under);
+        CHECK(BitBlt(mem, 0, 0, pic.width, pic.height, screen, origin.x, origin.y, SRCCOPY), under);
     CHECK(SelectObject(mem, old), under);
     CHECK(GetDIBits(screen, bmp, 0, pic.height, pic.pixels.data(), &bi, DIB_RGB_COLORS), under);
     DeleteObject(bmp);
