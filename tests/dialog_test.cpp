@@ -196,7 +196,7 @@ TEST_F(VelornDialog, ShowsTheWholeResultOfEveryTypedSpeed)
     Type(L"5");
     Click(field);
     Type(L"100");
-    Press(app.Button(LABEL_OK));
+    Press(app.Item(IDOK));
     EXPECT_TRUE(LooksAs(app.Dialog(), "dialog-result"));
     const struct {
         const wchar_t *speed, *result;
@@ -293,9 +293,8 @@ TEST_F(VelornDialog, KeysAndScreenReadersFollowTheTemplatesOrder)
 // speed typed, not yet calculated, where a stray OK would show.
 TEST_F(VelornDialog, EveryBoxIsAsAUserMeetsItAndLeavesTheDialogAsItWas)
 {
-    const HWND dlg = app.Dialog(), field = app.Item(IDC_RYCHLOST),
-               help = app.Button(LABEL_NAPOVEDA), about = app.Button(LABEL_OPROGRAMU),
-               storno = app.Button(LABEL_STORNO);
+    const HWND dlg = app.Dialog(), field = app.Item(IDC_RYCHLOST), help = app.Item(IDC_NAPOVEDA),
+               about = app.Item(IDC_OPROGRAMU), storno = app.Item(IDCANCEL);
     const struct {
         HWND control;       // given the focus, then clicked if no key
         WORD modifier, key; // that opens the box

@@ -292,13 +292,6 @@ Velorn::~Velorn()
         fprintf(stderr, "LEFT RUNNING: Velorn, process %lu, when its test was done\n", Id());
 }
 
-HWND Velorn::Button(const char *label) const
-{
-    if (const HWND button = FindWindowExW(dlg_, nullptr, L"Button", Wide(label).c_str()))
-        return button;
-    throw std::runtime_error(std::string("Velorn's dialog shows no button \"") + label + "\"");
-}
-
 HWND Velorn::WaitBox(const char *caption) const
 {
     std::vector<HWND> boxes;
@@ -317,7 +310,7 @@ DWORD Velorn::WaitExit() const
 
 DWORD Velorn::Quit() const
 {
-    ::Press(Button(LABEL_STORNO));
+    ::Press(Item(IDCANCEL));
     Answer(WaitBox(QUIT_CAPTION), IDYES);
     return WaitExit();
 }

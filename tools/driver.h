@@ -81,7 +81,6 @@ class Velorn : public Process
     HWND Dialog() const { return dlg_; }
     HWND Item(int id) const { return GetDlgItem(dlg_, id); }
     std::wstring Text(int id) const { return WindowText(Item(id)); }
-    HWND Button(const char *label) const;    // as resource.h spells it
     HWND WaitBox(const char *caption) const; // the topmost, as texts.h spells it
     DWORD WaitExit() const;                  // the exit status, STILL_ACTIVE if none
     DWORD Quit() const;                      // Storno, Yes, the exit status
