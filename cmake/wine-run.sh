@@ -35,6 +35,7 @@ done
 export WINEPREFIX="$root/build/$prefix-$dpi"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;${WINEDLLOVERRIDES:-}"
+export FONTCONFIG_FILE="$root/cmake/fonts.conf" # the system's fonts that Wine may use
 # Wine takes the code page from LC_CTYPE and its language from LC_MESSAGES
 # (each a glibc locale: scripts/setup.sh makes them).
 unset LC_ALL LANGUAGE
