@@ -317,7 +317,8 @@ TEST_F(VelornDialog, EveryBoxIsAsAUserMeetsItAndLeavesTheDialogAsItWas)
         std::vector<HWND> shown;
         ASSERT_TRUE(WaitFor([&] { return (shown = WindowsOf(app.Id())).size() > 1; })) << "no box";
         const HWND box = shown[0];
-        EXPECT_TRUE(Becomes([&] { return Box(box, dlg); }, Reference(w.box))); // icon painted
+        EXPECT_TRUE(Becomes([&] { return Box(box, dlg); }, Reference(w.box))) // icon painted
+            << "expected: tests/reference/" << w.box << ".txt";
         EXPECT_EQ(shown, (std::vector{box, dlg})) << "windows besides the box and the dialog";
         EXPECT_TRUE(Becomes(GetForegroundWindow, box)) << "the box active, for the keys";
         w.answer ? Keys({w.answer}) : Answer(box, IDNO);
